@@ -1,0 +1,52 @@
+#include "app/appsetup.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStyleFactory>
+#include <QTranslator>
+
+static void loadResources()
+{
+    // The resources live in a static library, so the linker needs to be told to keep them.
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace app {
+
+QFont gameFont(int pixelSize, bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                      QStringLiteral("Arial"), QStringLiteral("Helvetica"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+bool setupApplication(QApplication& application)
+{
+    // Fusion draws coloured faces and panels alike on every desktop.
+    application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    application.setFont(gameFont(standardPx));
+    loadResources();
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/graue-zellen-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/icons/graue-zellen-32.png"), QSize(32, 32));
+    application.setWindowIcon(icon);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+
+    auto* translator = new QTranslator(&application);
+    if (translator->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(translator);
+        return true;
+    }
+    delete translator;
+    return false;
+}
+
+} // namespace app

@@ -1,0 +1,103 @@
+#include "app/form1.h"
+
+#include "app/appsetup.h"
+
+#include <QLayout>
+#include <QScreen>
+
+Form1::Form1(Platform& platform, QWidget* parent)
+    : QMainWindow(parent), Timer1(new IntervalTimer(750, this)),
+      Timer2(new IntervalTimer(1500, this)), platform(platform)
+{
+    setupUi(this);
+    // A close box only: no minimise or maximise, and the size is fixed.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    applyFonts();
+    wire();
+    Form_Load();
+    adjustSize();
+    if (const QScreen* where = screen())
+        move(where->availableGeometry().center() - rect().center());
+}
+
+void Form1::applyFonts()
+{
+    // uic drops fractional point sizes, so the fonts are set here in pixels.
+    setFont(app::gameFont(app::standardPx));
+    for (QLabel* label : {Label2, Label3, Label4})
+        label->setFont(app::gameFont(app::mediumPx, true));
+    Label6->setFont(app::gameFont(app::mediumPx));
+    Label1->setFont(app::gameFont(app::largePx));
+}
+
+void Form1::wire()
+{
+    connect(Timer1, &IntervalTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(Timer2, &IntervalTimer::timeout, this, &Form1::Timer2_Timer);
+
+    const std::pair<QPushButton*, void (Form1::*)()> buttons[] = {
+        {Command1, &Form1::Command1_Click}, {Command2, &Form1::Command2_Click},
+        {Command3, &Form1::Command3_Click}, {Command4, &Form1::Command4_Click},
+        {Command5, &Form1::Command5_Click}, {Command6, &Form1::Command6_Click},
+        {Command7, &Form1::Command7_Click}, {Command8, &Form1::Command8_Click},
+        {Command9, &Form1::Command9_Click}, {Command10, &Form1::Command10_Click},
+        {Command11, &Form1::Command11_Click}};
+    for (const auto& [button, handler] : buttons)
+        connect(button, &QPushButton::clicked, this, handler);
+
+    const std::pair<QAction*, void (Form1::*)()> items[] = {
+        {schnell, &Form1::schnell_Click}, {mittel, &Form1::mittel_Click},
+        {langsam, &Form1::langsam_Click}, {es5, &Form1::es5_Click},
+        {es10, &Form1::es10_Click},       {es20, &Form1::es20_Click},
+        {es30, &Form1::es30_Click},       {es40, &Form1::es40_Click},
+        {es50, &Form1::es50_Click},       {selbst, &Form1::selbst_Click},
+        {hilf, &Form1::hilf_Click},       {best, &Form1::best_Click},
+        {kl, &Form1::kl_Click}};
+    for (const auto& [item, handler] : items)
+        connect(item, &QAction::triggered, this, handler);
+}
+
+void Form1::Form_Load()
+{
+    platform.seedRandom();
+    targetcount = 5;
+    applysettings();
+}
+
+void Form1::Command1_Click()
+{
+    // Start lies under an open result or name-entry panel, out of the mouse's reach but not the
+    // keyboard's; a round started there would hand the wrong score to the list of best results.
+    if (resultpending())
+        return;
+    showncount = 0;
+    clickcount = 0;
+    Timer1->start();
+    Command1->hide();
+    Command2->show();
+}
+
+void Form1::Command2_Click()
+{
+    Command1->show();
+    Command2->hide();
+    hideshapes();
+    Timer2->stop();
+    Timer1->stop();
+    for (QPushButton* button : {Command5, Command6, Command3, Command4})
+        button->hide();
+    Label4->hide();
+}
+
+void Form1::hideshapes()
+{
+    for (QFrame* square : {Shape1, Shape2, Shape3, Shape4, Shape9})
+        square->hide();
+}
+
+bool Form1::resultpending() const
+{
+    return !Frame1->isHidden() || !Frame3->isHidden();
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "app/intervaltimer.h"
+#include "platform/platform.h"
+#include "scores/scorefile.h"
+#include "ui_form1.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+
+class QAction;
+
+// The one window of the game. It owns every control (from form1.ui, under their designer names),
+// every field of the game and every handler; each subsystem defines its handlers in its own folder.
+class Form1 : public QMainWindow, public Ui::Form1 {
+    Q_OBJECT
+public:
+    explicit Form1(Platform& platform, QWidget* parent = nullptr);
+
+    // Positions 1 to 500; position 0 is never used.
+    static constexpr int maxPositions = 500;
+
+    // Round: the length, the counters and the colour codes (0: never written) at each position.
+    int targetcount = 5;
+    int showncount = 0;
+    qint16 clickcount = 0;
+    std::array<qint16, maxPositions + 1> shownseq{};
+    std::array<qint16, maxPositions + 1> clickedseq{};
+
+    // Timers: Timer1 ends each gap (750 ms, never changed), Timer2 each colour's display time.
+    IntervalTimer* Timer1;
+    IntervalTimer* Timer2;
+
+    // Settings: the speed's adjective and the status line shown in Label1.
+    QString speedword;
+    QString statusline;
+
+    // Scores: lines counted by the qualification test and the viewer; the merge's copy of the file.
+    int linecount = 0;
+    QStringList scorelines;
+    int scorelinecount = 0;
+
+    // Start-up and round state (src/app, src/round)
+    void Form_Load();
+    void Command1_Click();
+    void Command2_Click();
+    void hideshapes();
+
+    // Presentation (src/round/presentation.cpp)
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void yourturn();
+
+    // Judging and the result panel (src/round/judging.cpp)
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void showmistake();
+    void showsuccess();
+    void showprogress();
+    void Command7_Click();
+
+    // Settings (src/settings)
+    void applysettings();
+    void uncheckcounts();
+    void schnell_Click();
+    void mittel_Click();
+    void langsam_Click();
+    void es5_Click();
+    void es10_Click();
+    void es20_Click();
+    void es30_Click();
+    void es40_Click();
+    void es50_Click();
+    void selbst_Click();
+
+    // Help panel and quit (src/ui)
+    void hilf_Click();
+    void Command11_Click();
+    void kl_Click();
+
+    // Scores (src/scores)
+    bool fileexists(const QString& datei) const;
+    void qualificationtest();
+    void offerentry();
+    void Command9_Click();
+    void Command10_Click();
+    scores::SaveOutcome mergescore();
+    void best_Click();
+    void Command8_Click();
+
+private:
+    Platform& platform;
+
+    void wire();
+    void applyFonts();
+    void judgeclick(qint16 colour);
+    // How many positions the round in hand is judged on: the length, but never more than shown.
+    int judgedlength() const;
+    bool resultpending() const;
+    void setspeed(QAction* item);
+    void setfixedcount(QAction* item, int count);
+    QString scorepath() const;
+    void reportscorefile(const QString& problem);
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// What the game needs of the toolkit and the runtime that a test must be able to control:
+// modal boxes, randomness, where the program lives, and ending the process.
+class Platform {
+public:
+    enum class Buttons { Ok, YesNo };
+    enum class Icon { None, Exclamation };
+    enum class Answer { Ok, Yes, No };
+
+    virtual ~Platform() = default;
+
+    // Modal; Yes is the default button of a Yes/No box.
+    virtual Answer messageBox(QWidget* parent, const QString& text, const QString& title,
+                              Buttons buttons, Icon icon) = 0;
+    // Modal; returns the text typed, or an empty text when cancelled.
+    virtual QString inputBox(QWidget* parent, const QString& prompt, const QString& title,
+                             const QString& preset) = 0;
+
+    // Seeds the generator from the clock; called once per process.
+    virtual void seedRandom() = 0;
+    // Uniform, 0 <= r < 1.
+    virtual float nextRandom() = 0;
+
+    // The directory of the executable, without a trailing separator.
+    virtual QString programDirectory() = 0;
+
+    // Ends the process at once; no further handler runs.
+    virtual void endProgram() = 0;
+};

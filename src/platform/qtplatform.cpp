@@ -1,0 +1,69 @@
+#include "platform/qtplatform.h"
+
+#include <QCoreApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+Platform::Answer QtPlatform::messageBox(QWidget* parent, const QString& text, const QString& title,
+                                        Buttons buttons, Icon icon)
+{
+    QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title,
+                    text, QMessageBox::NoButton, parent);
+    if (buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    }
+}
+
+QString QtPlatform::inputBox(QWidget* parent, const QString& prompt, const QString& title,
+                             const QString& preset)
+{
+    QInputDialog box(parent);
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setTextValue(preset);
+    box.setInputMode(QInputDialog::TextInput);
+    // No "?" help button in the title bar.
+    box.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    if (box.exec() != QDialog::Accepted)
+        return {};
+    return box.textValue();
+}
+
+void QtPlatform::seedRandom()
+{
+    const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    generator.seed(static_cast<std::mt19937::result_type>(now ^ (now >> 32)));
+}
+
+float QtPlatform::nextRandom()
+{
+    // 24 random bits scaled by 2^-24 lie in [0, 1) exactly; a float distribution may round to 1.
+    return static_cast<float>(generator() >> 8) * 0x1p-24f;
+}
+
+QString QtPlatform::programDirectory()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+void QtPlatform::endProgram()
+{
+    std::fflush(nullptr);
+    std::_Exit(EXIT_SUCCESS);
+}

@@ -1,0 +1,38 @@
+#include "app/form1.h"
+
+#include "round/colourdraw.h"
+
+void Form1::Timer1_Timer()
+{
+    hideshapes();
+    showncount = showncount + 1;
+    // At or past the length (it may have been lowered during the presentation), and never
+    // beyond the last position: the presentation ends here.
+    if (showncount - 1 >= targetcount || showncount > maxPositions) {
+        Timer1->stop();
+        yourturn();
+        return;
+    }
+    const int colour = sequence::colourFor(platform.nextRandom());
+    QFrame* const squares[] = {Shape1, Shape2, Shape3, Shape4};
+    squares[colour - 1]->show();
+    shownseq[showncount] = qint16(colour);
+    Timer1->stop();
+    Timer2->start();
+}
+
+void Form1::Timer2_Timer()
+{
+    Shape9->show();
+    Timer1->start();
+    Timer2->stop();
+}
+
+void Form1::yourturn()
+{
+    Label4->show();
+    Timer1->stop();
+    Timer2->stop();
+    for (QPushButton* button : {Command5, Command6, Command3, Command4})
+        button->show();
+}

@@ -1,0 +1,90 @@
+#include "app/form1.h"
+
+#include "scores/ranking.h"
+#include "scores/scoretext.h"
+
+bool Form1::fileexists(const QString& datei) const
+{
+    return scores::fileExists(datei);
+}
+
+QString Form1::scorepath() const
+{
+    // Asked anew at every access: the file lives beside the program, not in the working directory.
+    return scores::scorePath(platform.programDirectory());
+}
+
+void Form1::reportscorefile(const QString& problem)
+{
+    platform.messageBox(this, problem, QStringLiteral("Bestenliste"), Platform::Buttons::Ok,
+                        Platform::Icon::Exclamation);
+}
+
+void Form1::qualificationtest()
+{
+    linecount = 0;
+    const QString path = scorepath();
+    bool offer = true;
+    if (fileexists(path)) {
+        const scores::ReadResult file = scores::readLines(path);
+        if (!file.ok) {
+            reportscorefile(QStringLiteral("Die Bestenliste konnte nicht gelesen werden:\n") +
+                            path);
+            return;
+        }
+        linecount = int(file.lines.size());
+        offer = scores::qualifies(file.lines, clickcount - 1);
+    }
+    if (offer)
+        offerentry();
+}
+
+void Form1::offerentry()
+{
+    Frame3->show();
+    Text1->setFocus();
+}
+
+void Form1::Command9_Click()
+{
+    if (Text1->text().isEmpty())
+        Text1->setText(QStringLiteral("Anonymer"));
+    const scores::SaveOutcome outcome = mergescore();
+    if (outcome == scores::SaveOutcome::Saved) {
+        Frame3->hide();
+        return;
+    }
+    // The panel stays open with the name, so the player can try again or cancel.
+    const QString kept = QStringLiteral("\n\nIhr Eintrag wurde nicht gespeichert; die Liste "
+                                        "bleibt, wie sie war.");
+    switch (outcome) {
+    case scores::SaveOutcome::Busy:
+        reportscorefile(QStringLiteral("Die Bestenliste wird gerade von einem anderen Spiel "
+                                       "benutzt. Bitte versuchen Sie es gleich noch einmal.") +
+                        kept);
+        break;
+    case scores::SaveOutcome::ReadFailed:
+        reportscorefile(QStringLiteral("Die Bestenliste konnte nicht gelesen werden:\n") +
+                        scorepath() + kept);
+        break;
+    default:
+        reportscorefile(QStringLiteral("Die Bestenliste konnte nicht geschrieben werden:\n") +
+                        scorepath() + kept);
+        break;
+    }
+}
+
+scores::SaveOutcome Form1::mergescore()
+{
+    // A missing file is an empty list: the first entry is the merge into it, decided under the
+    // lock together with the rewrite.
+    const QString entryline = scores::scoreLine(clickcount - 1, Text1->text());
+    const scores::SaveOutcome outcome = scores::saveEntry(scorepath(), entryline, &scorelines);
+    scorelinecount = int(scorelines.size());
+    return outcome;
+}
+
+void Form1::Command10_Click()
+{
+    Frame3->hide();
+}

@@ -1,0 +1,40 @@
+#include "support/fakeplatform.h"
+
+Platform::Answer FakePlatform::messageBox(QWidget*, const QString& text, const QString& title,
+                                          Buttons buttons, Icon icon)
+{
+    boxes.append({text, title, buttons, icon});
+    if (answers.empty())
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+QString FakePlatform::inputBox(QWidget*, const QString& prompt, const QString& title,
+                               const QString& preset)
+{
+    prompts.append({prompt, title, preset});
+    if (inputs.empty())
+        return {};
+    QString answer = inputs.front();
+    inputs.pop_front();
+    return answer;
+}
+
+float FakePlatform::nextRandom()
+{
+    if (randoms.empty())
+        return 0.0f;
+    const float r = randoms.front();
+    randoms.pop_front();
+    return r;
+}
+
+std::deque<float> randomsFor(std::initializer_list<int> colours)
+{
+    std::deque<float> values;
+    for (const int colour : colours)
+        values.push_back((float(colour) - 1.0f) * 0.25f + 0.1f);
+    return values;
+}

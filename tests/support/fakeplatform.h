@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <QList>
+#include <QString>
+
+#include <deque>
+
+// A scripted platform: answers and random values are queued by the test, and every box shown is
+// recorded. An input box with nothing queued is cancelled, a Yes/No box answered No.
+class FakePlatform final : public Platform {
+public:
+    struct Box {
+        QString text;
+        QString title;
+        Buttons buttons;
+        Icon icon;
+    };
+    struct Prompt {
+        QString prompt;
+        QString title;
+        QString preset;
+    };
+
+    std::deque<Answer> answers;
+    std::deque<QString> inputs;
+    std::deque<float> randoms;
+    QString directory;
+
+    QList<Box> boxes;
+    QList<Prompt> prompts;
+    int seeds = 0;
+    bool ended = false;
+
+    Answer messageBox(QWidget*, const QString& text, const QString& title, Buttons buttons,
+                      Icon icon) override;
+    QString inputBox(QWidget*, const QString& prompt, const QString& title,
+                     const QString& preset) override;
+    void seedRandom() override { ++seeds; }
+    float nextRandom() override;
+    QString programDirectory() override { return directory; }
+    void endProgram() override { ended = true; }
+};
+
+// Random values that draw the given colour codes (1 green, 2 red, 3 blue, 4 yellow).
+std::deque<float> randomsFor(std::initializer_list<int> colours);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/form1.h"
+#include "support/fakeplatform.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A Form1 on a fake platform whose program directory is a fresh temporary folder.
+struct FormFixture {
+    QTemporaryDir dir;
+    FakePlatform platform;
+    std::unique_ptr<Form1> form;
+
+    FormFixture()
+    {
+        platform.directory = dir.path();
+        form = std::make_unique<Form1>(platform);
+    }
+    QString scorePath() const { return dir.filePath(QStringLiteral("best.lst")); }
+
+    // Presents the colours through the tick handlers until the colour buttons appear.
+    void present(std::initializer_list<int> colours)
+    {
+        platform.randoms = randomsFor(colours);
+        form->Command1_Click();
+        while (form->Timer1->isActive() || form->Timer2->isActive()) {
+            if (form->Timer1->isActive())
+                form->Timer1_Timer();
+            else
+                form->Timer2_Timer();
+        }
+    }
+    // Clicks the colour buttons for the given colour codes.
+    void answer(std::initializer_list<int> colours)
+    {
+        QPushButton* const buttons[] = {form->Command3, form->Command4, form->Command5,
+                                        form->Command6};
+        for (const int colour : colours)
+            buttons[colour - 1]->click();
+    }
+};
