@@ -1,0 +1,157 @@
+#include "support/testmain.h"
+
+#include "platform/qtplatform.h"
+
+#include <QDialogButtonBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Runs the check on the modal box once it is up, then lets the box be answered.
+void whenModal(std::function<void(QWidget*)> check)
+{
+    QTimer::singleShot(0, [check] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        check(QApplication::activeModalWidget());
+    });
+}
+
+QStringList buttonTexts(QWidget* box)
+{
+    QStringList texts;
+    for (QAbstractButton* button : box->findChildren<QDialogButtonBox*>().first()->buttons())
+        texts << button->text().remove(QLatin1Char('&'));
+    texts.sort();
+    return texts;
+}
+
+} // namespace
+
+class QtPlatformTest : public QObject {
+    Q_OBJECT
+private slots:
+    void quitQuestion()
+    {
+        QtPlatform platform;
+        QString title, text;
+        QStringList buttons;
+        bool yesIsDefault = false;
+        QMessageBox::Icon icon = QMessageBox::Warning;
+        whenModal([&](QWidget* widget) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            QVERIFY(box);
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            buttons = buttonTexts(box);
+            yesIsDefault = box->defaultButton() == box->button(QMessageBox::Yes);
+            box->button(QMessageBox::No)->click();
+        });
+        const auto answer =
+            platform.messageBox(nullptr, QStringLiteral("Wirklich beenden?"),
+                                QStringLiteral("Ich frage lieber mal nach?"),
+                                Platform::Buttons::YesNo, Platform::Icon::None);
+        QCOMPARE(answer, Platform::Answer::No);
+        QCOMPARE(title, QStringLiteral("Ich frage lieber mal nach?"));
+        QCOMPARE(text, QStringLiteral("Wirklich beenden?"));
+        QCOMPARE(icon, QMessageBox::NoIcon);
+        QVERIFY(yesIsDefault);
+        QCOMPARE(buttons, (QStringList{"Ja", "Nein"}));
+
+        // Enter takes the default, Yes.
+        whenModal([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
+        QCOMPARE(platform.messageBox(nullptr, QStringLiteral("Wirklich beenden?"),
+                                     QStringLiteral("Ich frage lieber mal nach?"),
+                                     Platform::Buttons::YesNo, Platform::Icon::None),
+                 Platform::Answer::Yes);
+    }
+
+    void noticeBox()
+    {
+        QtPlatform platform;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QStringList buttons;
+        whenModal([&](QWidget* widget) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            QVERIFY(box);
+            icon = box->icon();
+            buttons = buttonTexts(box);
+            box->button(QMessageBox::Ok)->click();
+        });
+        QCOMPARE(platform.messageBox(nullptr,
+                                     QStringLiteral("Es ist leider noch kein Eintrag vorhanden"),
+                                     QStringLiteral("Na sowas"), Platform::Buttons::Ok,
+                                     Platform::Icon::Exclamation),
+                 Platform::Answer::Ok);
+        QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(buttons, QStringList{"OK"});
+    }
+
+    void inputBox()
+    {
+        QtPlatform platform;
+        QString title, label, preset;
+        QStringList buttons;
+        whenModal([&](QWidget* widget) {
+            auto* box = qobject_cast<QInputDialog*>(widget);
+            QVERIFY(box);
+            title = box->windowTitle();
+            label = box->labelText();
+            preset = box->textValue();
+            buttons = buttonTexts(box);
+            box->findChild<QLineEdit*>()->setText(QStringLiteral("77"));
+            box->accept();
+        });
+        QCOMPARE(platform.inputBox(nullptr, QStringLiteral("Bitte eine Zahl eingeben"),
+                                   QStringLiteral("50 ist Ihnen also noch zu wenig"),
+                                   QStringLiteral("60")),
+                 QStringLiteral("77"));
+        QCOMPARE(title, QStringLiteral("50 ist Ihnen also noch zu wenig"));
+        QCOMPARE(label, QStringLiteral("Bitte eine Zahl eingeben"));
+        QCOMPARE(preset, QStringLiteral("60"));
+        QCOMPARE(buttons, (QStringList{"Abbrechen", "OK"}));
+
+        whenModal([](QWidget* box) { qobject_cast<QDialog*>(box)->reject(); });
+        QVERIFY(platform.inputBox(nullptr, QStringLiteral("Bitte eine Zahl eingeben"),
+                                  QStringLiteral("50 ist Ihnen also noch zu wenig"),
+                                  QStringLiteral("60"))
+                    .isEmpty());
+    }
+
+    void nameBoxContextMenuIsGerman()
+    {
+        QLineEdit edit;
+        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            texts << action->text().remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0);
+        QVERIFY2(texts.contains(QStringLiteral("Einfügen")), qPrintable(texts.join(',')));
+    }
+
+    void randomValuesStayBelowOne()
+    {
+        QtPlatform platform;
+        platform.seedRandom();
+        float lowest = 1, highest = 0;
+        for (int i = 0; i < 100000; ++i) {
+            const float r = platform.nextRandom();
+            QVERIFY(r >= 0.0f && r < 1.0f);
+            lowest = std::min(lowest, r);
+            highest = std::max(highest, r);
+        }
+        QVERIFY(lowest < 0.01f && highest > 0.99f);
+        QVERIFY(!platform.programDirectory().endsWith(QLatin1Char('/')));
+        QCOMPARE(platform.programDirectory(), QCoreApplication::applicationDirPath());
+    }
+};
+
+GZ_TEST_MAIN(QtPlatformTest)
+#include "tst_qtplatform.moc"
