@@ -1,0 +1,264 @@
+#include "support/testmain.h"
+
+#include "scores/cp1252.h"
+#include "scores/ranking.h"
+#include "scores/scorefile.h"
+#include "scores/scoretext.h"
+
+#include <QTemporaryDir>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Lines whose line scores are the given numbers.
+QStringList linesScoring(const QList<int>& scores)
+{
+    QStringList lines;
+    int n = 0;
+    for (const int score : scores)
+        lines << scores::scoreLine(score, QStringLiteral("Alt%1").arg(++n));
+    return lines;
+}
+
+QList<int> countingDown(int from, int to)
+{
+    QList<int> values;
+    for (int v = from; v >= to; --v)
+        values << v;
+    return values;
+}
+
+} // namespace
+
+class ScoreFileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void numberText_data()
+    {
+        QTest::addColumn<qint64>("n");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0") << qint64(0) << " 0";
+        QTest::newRow("5") << qint64(5) << " 5";
+        QTest::newRow("123") << qint64(123) << " 123";
+        QTest::newRow("-1") << qint64(-1) << "-1";
+        QTest::newRow("int16 min") << qint64(-32768) << "-32768";
+    }
+    void numberText()
+    {
+        QFETCH(qint64, n);
+        QFETCH(QString, text);
+        QCOMPARE(scores::numberText(n), text);
+    }
+
+    void writtenLineBytes()
+    {
+        const QByteArray expected = QByteArray::fromHex(
+            "2037202050756e6b746520 66fc72202047617374 0d0a"_ba.replace(' ', ""));
+        QCOMPARE(scores::joinLines({scores::scoreLine(7, QStringLiteral("Gast"))}), expected);
+        QCOMPARE(scores::scoreLine(12, QStringLiteral("Anonymer")),
+                 QStringLiteral(" 12  Punkte für  Anonymer"));
+        QCOMPARE(scores::scoreLine(-3, QStringLiteral(" a  b ")),
+                 QStringLiteral("-3  Punkte für   a  b "));
+    }
+
+    void nameNeverSplitsTheLine()
+    {
+        const QString line = scores::scoreLine(4, QStringLiteral("Eva\r\nund\rAdam\n"));
+        QCOMPARE(scores::splitLines(scores::joinLines({line})), QStringList{line});
+        QVERIFY(!line.contains(QLatin1Char('\r')) && !line.contains(QLatin1Char('\n')));
+    }
+
+    void encoding_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("umlauts") << QStringLiteral("für Jürgen ß") << "f\xfcr J\xfcrgen \xdf"_ba;
+        QTest::newRow("euro and quotes") << QStringLiteral("€ „x“ – …")
+                                         << "\x80 \x84x\x93 \x96 \x85"_ba;
+        QTest::newRow("outside the code page") << QStringLiteral("Łódź 😀 名")
+                                               << "?\xf3\x64? ? ?"_ba;
+    }
+    void encoding()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(scores::encode1252(text), bytes);
+    }
+
+    void everyByteSurvivesReadAndRewrite()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b) {
+            if (b != '\r')
+                all.append(char(b));
+        }
+        const QStringList lines = scores::splitLines(all + "\r\n");
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(scores::joinLines(lines), all + "\r\n");
+    }
+
+    void splitting_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("empty file") << QByteArray() << QStringList();
+        QTest::newRow("CR LF at the end") << "a\r\nb\r\n"_ba << QStringList{"a", "b"};
+        QTest::newRow("last line without end") << "a\r\nb"_ba << QStringList{"a", "b"};
+        QTest::newRow("lone LF is text") << "a\nb\r\nc"_ba << QStringList{"a\nb", "c"};
+        QTest::newRow("lone CR ends a line") << "a\rb\r"_ba << QStringList{"a", "b"};
+        QTest::newRow("empty lines") << "\r\n\r\n"_ba << QStringList{"", ""};
+        QTest::newRow("CR CR LF") << "a\r\r\nb"_ba << QStringList{"a", "", "b"};
+        QTest::newRow("LF first") << "\na"_ba << QStringList{"\na"};
+        QTest::newRow("NUL bytes") << "a\0b\r\n"_ba << QStringList{QString::fromLatin1("a\0b", 3)};
+    }
+    void splitting()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QCOMPARE(scores::splitLines(bytes), lines);
+    }
+
+    void lineScore_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("score");
+        QTest::newRow("7") << " 7  Punkte für  Gast" << 7;
+        QTest::newRow("42") << " 42  Punkte für  Tester" << 42;
+        QTest::newRow("123 reads as 12") << " 123  Punkte für  Profi" << 12;
+        QTest::newRow("-3") << "-3  Punkte für  Pech" << -3;
+        QTest::newRow("0") << " 0  Punkte für  Null" << 0;
+        QTest::newRow("empty line") << "" << 0;
+        QTest::newRow("letter first") << "Gast 7" << 0;
+        QTest::newRow("blanks inside") << "1 2" << 12;
+        QTest::newRow("tab and LF dropped") << "\t4\n5" << 4;
+        QTest::newRow("sign after blank") << " -5" << -5;
+        QTest::newRow("plus") << "+8x" << 8;
+        QTest::newRow("digits then letter") << "9a9" << 9;
+        QTest::newRow("sign alone") << "-  " << 0;
+        QTest::newRow("two signs") << "--5" << 0;
+        QTest::newRow("short line") << "3" << 3;
+        QTest::newRow("other digits") << QStringLiteral("\u0663\u0664") << 0;
+    }
+    void lineScore()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, score);
+        QCOMPARE(scores::lineScore(line), score);
+    }
+
+    void qualification_data()
+    {
+        QTest::addColumn<QList<int>>("file");
+        QTest::addColumn<int>("score");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("empty list, 0") << QList<int>{} << 0 << true;
+        QTest::newRow("8 lines, lowest") << QList<int>(8, 20) << 1 << true;
+        QTest::newRow("9 lines, lower than all") << QList<int>(9, 20) << 1 << false;
+        QTest::newRow("9 lines, equal to all") << QList<int>(9, 20) << 20 << false;
+        QTest::newRow("9 lines, one lower") << (QList<int>(8, 20) << 4) << 5 << true;
+        QTest::newRow("10 lines, beats the 5th") << countingDown(30, 21) << 27 << true;
+        QTest::newRow("lower line anywhere") << (QList<int>{3} << QList<int>(12, 50)) << 4 << true;
+        QTest::newRow("score 123 compared whole") << QList<int>(10, 99) << 123 << true;
+        QTest::newRow("60 lines, none lower") << QList<int>(60, 9) << 9 << false;
+    }
+    void qualification()
+    {
+        QFETCH(QList<int>, file);
+        QFETCH(int, score);
+        QFETCH(bool, offered);
+        QCOMPARE(scores::qualifies(linesScoring(file), score), offered);
+    }
+
+    void merge_data()
+    {
+        QTest::addColumn<QList<int>>("file");
+        QTest::addColumn<int>("score");
+        QTest::addColumn<QList<int>>("result"); // -1000 marks the new line
+        const int N = -1000;
+        QTest::newRow("empty") << QList<int>{} << 4 << QList<int>{N};
+        QTest::newRow("between") << QList<int>{20, 15, 10} << 12 << QList<int>{20, 15, N, 10};
+        QTest::newRow("before equals")
+            << QList<int>{20, 15, 15, 10} << 15 << QList<int>{20, N, 15, 15, 10};
+        QTest::newRow("last") << QList<int>{20, 15, 10} << 5 << QList<int>{20, 15, 10, N};
+        QTest::newRow("10 lines, 25") << countingDown(30, 21) << 25
+                                      << (countingDown(30, 26) << N << countingDown(25, 21));
+        QTest::newRow("11 lines, 25") << countingDown(30, 20) << 25
+                                      << (countingDown(30, 26) << N << countingDown(25, 21));
+        QTest::newRow("11 lines ending 10, 15")
+            << (countingDown(30, 21) << 10) << 15 << (countingDown(30, 21) << N);
+        QTest::newRow("123 placed by its 12")
+            << QList<int>{50, 13, 12, 11} << 123 << QList<int>{50, 13, N, 12, 11};
+        QTest::newRow("more than 50 old lines")
+            << QList<int>(60, 40) << 1 << (QList<int>(10, 40) << N);
+    }
+    void merge()
+    {
+        QFETCH(QList<int>, file);
+        QFETCH(int, score);
+        QFETCH(QList<int>, result);
+        const QStringList old = linesScoring(file);
+        const QString entry = scores::scoreLine(score, QStringLiteral("Neu"));
+        const QStringList merged = scores::merged(old, entry);
+        QCOMPARE(merged.size(), result.size());
+        int nextOld = 0;
+        for (int i = 0; i < result.size(); ++i) {
+            if (result[i] == -1000) {
+                QCOMPARE(merged[i], entry);
+            } else {
+                QCOMPARE(merged[i], old[nextOld++]); // old lines unchanged and in order
+                QCOMPARE(scores::lineScore(merged[i]), result[i]);
+            }
+        }
+    }
+
+    void fileRoundTrip()
+    {
+        QTemporaryDir dir;
+        const QString path = scores::scorePath(dir.path());
+        QCOMPARE(path, dir.path() + QStringLiteral("/best.lst"));
+        const QStringList lines = {scores::scoreLine(9, QStringLiteral("Jürgen")),
+                                   scores::scoreLine(0, QStringLiteral(" "))};
+        QVERIFY(scores::writeLines(path, lines));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), " 9  Punkte f\xfcr  J\xfcrgen\r\n 0  Punkte f\xfcr   \r\n"_ba);
+        const scores::ReadResult read = scores::readLines(path);
+        QVERIFY(read.ok);
+        QCOMPARE(read.lines, lines);
+    }
+
+    void readFailures()
+    {
+        QTemporaryDir dir;
+        QVERIFY(!scores::readLines(dir.filePath(QStringLiteral("fehlt"))).ok);
+        QVERIFY(!scores::readLines(dir.path()).ok); // a directory
+        // Larger than any list the game writes: refused, not read into memory (sparse file).
+        QFile big(dir.filePath(QStringLiteral("best.lst")));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        QVERIFY(big.resize(scores::maxFileSize + 1));
+        big.close();
+        QVERIFY(!scores::readLines(big.fileName()).ok);
+    }
+
+    void hostileContent()
+    {
+        QByteArray bytes;
+        bytes += QByteArray(3 * 1024 * 1024, 'x') + "\r\n";    // a line of megabytes
+        bytes += "\x81\x8d\x8f\x90\x9d\0\0\r\n"_ba;           // undefined bytes and NULs
+        for (int i = 0; i < 100000; ++i)
+            bytes += "\n";                                     // one line of line feeds
+        bytes += "\r\n";
+        for (int i = 0; i < 300000; ++i)
+            bytes += "\r\n";
+        const QStringList lines = scores::splitLines(bytes);
+        QCOMPARE(lines.size(), 3 + 300000);
+        QCOMPARE(lines[0].size(), 3 * 1024 * 1024);
+        QCOMPARE(scores::joinLines(lines.mid(0, 3)), bytes.left(bytes.size() - 600000));
+        QVERIFY(scores::qualifies(lines, 1));
+        QCOMPARE(scores::merged(lines, scores::scoreLine(1, QStringLiteral("x"))).size(), 11);
+    }
+};
+
+GZ_TEST_MAIN(ScoreFileTest)
+#include "tst_scorefile.moc"
