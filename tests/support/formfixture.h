@@ -21,9 +21,12 @@ struct FormFixture {
     QString scorePath() const { return dir.filePath(QStringLiteral("best.lst")); }
 
     // Presents the colours through the tick handlers until the colour buttons appear.
-    void present(std::initializer_list<int> colours)
+    void present(std::initializer_list<int> colours) { present(QList<int>(colours)); }
+    void present(const QList<int>& colours)
     {
-        platform.randoms = randomsFor(colours);
+        platform.randoms.clear();
+        for (const int colour : colours)
+            platform.randoms.push_back(*randomsFor({colour}).begin());
         form->Command1_Click();
         while (form->Timer1->isActive() || form->Timer2->isActive()) {
             if (form->Timer1->isActive())
@@ -33,11 +36,21 @@ struct FormFixture {
         }
     }
     // Clicks the colour buttons for the given colour codes.
-    void answer(std::initializer_list<int> colours)
+    void answer(std::initializer_list<int> colours) { answer(QList<int>(colours)); }
+    void answer(const QList<int>& colours)
     {
         QPushButton* const buttons[] = {form->Command3, form->Command4, form->Command5,
                                         form->Command6};
         for (const int colour : colours)
             buttons[colour - 1]->click();
+    }
+    // Plays a round that ends with the given score (a mistake after score right colours), then
+    // presses OK, which runs the qualification test.
+    void finishRound(int score)
+    {
+        form->targetcount = score + 1;
+        present(QList<int>(score + 1, 1));
+        answer(QList<int>(score, 1) << 2);
+        form->Command7_Click();
     }
 };

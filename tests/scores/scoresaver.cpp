@@ -1,0 +1,79 @@
+// Helper for the score-file tests: saves entries from a separate process, so that a test can
+// kill it mid-save, run two at once, or limit the size of the files it may write.
+#include "scores/scorefile.h"
+#include "scores/scoretext.h"
+
+#include <QCoreApplication>
+#include <QLockFile>
+#include <QThread>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+const char* outcomeName(scores::SaveOutcome outcome)
+{
+    switch (outcome) {
+    case scores::SaveOutcome::Saved:
+        return "saved";
+    case scores::SaveOutcome::Busy:
+        return "busy";
+    case scores::SaveOutcome::ReadFailed:
+        return "read-failed";
+    case scores::SaveOutcome::WriteFailed:
+        break;
+    }
+    return "write-failed";
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    const QStringList args = application.arguments().mid(1);
+    if (args.size() < 2) {
+        std::fputs("usage: scoresaver save DIR PREFIX FIRST COUNT | hold-lock DIR | "
+                   "save-limited DIR BYTES NAME\n",
+                   stderr);
+        return 2;
+    }
+    const QString mode = args[0];
+    const QString path = scores::scorePath(args[1]);
+
+    if (mode == QLatin1String("save") && args.size() == 5) {
+        // Entry i: score i % 97 under the name PREFIX<i>; one line of output per finished save.
+        const int first = args[3].toInt();
+        const int count = args[4].toInt();
+        for (int i = first; i < first + count; ++i) {
+            const auto outcome =
+                scores::saveEntry(path, scores::scoreLine(i % 97, args[2] + QString::number(i)));
+            std::printf("%s %d\n", outcomeName(outcome), i);
+            std::fflush(stdout);
+            if (outcome != scores::SaveOutcome::Saved)
+                return 1;
+        }
+        return 0;
+    }
+    if (mode == QLatin1String("hold-lock")) {
+        QLockFile lock(path + QStringLiteral(".lock"));
+        if (!lock.lock())
+            return 1;
+        std::puts("locked");
+        std::fflush(stdout);
+        for (;;)
+            QThread::sleep(1);
+    }
+    if (mode == QLatin1String("save-limited") && args.size() == 4) {
+        // As on a full disk: writes beyond the limit fail instead of raising SIGXFSZ.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{args[2].toULong(), args[2].toULong()};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 2;
+        std::puts(outcomeName(scores::saveEntry(path, scores::scoreLine(50, args[3]))));
+        return 0;
+    }
+    return 2;
+}
