@@ -40,6 +40,10 @@ gz_base_packages=(
     xvfb xauth
 )
 
+# The quality gates: sanitizer runtimes and libFuzzer come with clang's runtime package.
+gz_fuzz_packages=(clang clang-14 libclang-rt-14-dev)
+gz_check_packages=(clang-tidy cppcheck)
+
 # Configures and builds one build directory: gz_build DIR [cmake options...]
 gz_build() {
     local dir=$1

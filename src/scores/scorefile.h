@@ -9,7 +9,7 @@ namespace scores {
 
 inline constexpr auto fileName = "best.lst";
 // Larger files are refused rather than read into memory; the game never writes more than 11 lines.
-inline constexpr qint64 maxFileSize = 64 * 1024 * 1024;
+inline constexpr qint64 maxFileSize = qint64(64) * 1024 * 1024;
 
 QString scorePath(const QString& programDirectory);
 
