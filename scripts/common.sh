@@ -42,7 +42,7 @@ gz_base_packages=(
 
 # The quality gates: sanitizer runtimes and libFuzzer come with clang's runtime package.
 gz_fuzz_packages=(clang clang-14 libclang-rt-14-dev)
-gz_check_packages=(clang-tidy cppcheck)
+gz_check_packages=(clang-tidy cppcheck desktop-file-utils appstream)
 
 # Configures and builds one build directory: gz_build DIR [cmake options...]
 gz_build() {

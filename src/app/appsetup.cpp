@@ -36,6 +36,8 @@ bool setupApplication(QApplication& application)
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/graue-zellen-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/graue-zellen-32.png"), QSize(32, 32));
+    // Sharp at a scale factor of 2 too.
+    icon.addFile(QStringLiteral(":/icons/graue-zellen-64.png"), QSize(64, 64));
     application.setWindowIcon(icon);
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 

@@ -10,6 +10,8 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -297,6 +299,34 @@ private slots:
         QVERIFY(saver.waitForFinished(30000));
         QCOMPARE(saver.readAllStandardOutput().trimmed(), "saved"_ba);
         QCOMPARE(fileLines(path).size(), 7);
+    }
+
+    void readOnlyFolderLeavesTheOldFile()
+    {
+        // Permission bits stop nobody but root: as root, the helper runs as "nobody".
+        QTemporaryDir dir;
+        const QString path = scores::scorePath(dir.path());
+        const QByteArray before = scores::joinLines(linesScoring({9, 8}));
+        writeBytes(path, before);
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                      QFileDevice::ReadOther | QFileDevice::ExeOther |
+                                                      QFileDevice::ReadGroup | QFileDevice::ExeGroup));
+        QStringList command = {QStringLiteral(SCORESAVER), QStringLiteral("save"), dir.path(),
+                               QStringLiteral("x"), QStringLiteral("5"), QStringLiteral("1")};
+        if (geteuid() == 0)
+            command = QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"),
+                                  QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups"),
+                                  QStringLiteral("--")} + command;
+        QProcess saver;
+        saver.start(command.takeFirst(), command);
+        const bool ran = saver.waitForFinished(30000);
+        const QByteArray output = saver.readAllStandardOutput();
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner);
+        if (!ran || output.isEmpty())
+            QSKIP("the helper could not run as an unprivileged user here");
+        QCOMPARE(output.trimmed(), "write-failed 5"_ba);
+        QCOMPARE(readBytes(path), before);
     }
 
     void killedWhileSavingLosesNothing()

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the build into a folder, moves the folder elsewhere, and checks that it is complete,
+# that its desktop entry and metainfo validate, and that the game starts from there.
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake --install "$build" --prefix "$work/first" >/dev/null
+mv "$work/first" "$work/moved"
+dir="$work/moved"
+id=de.grauezellen.GraueZellen
+for file in bin/graue-zellen share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+    share/icons/hicolor/16x16/apps/$id.png share/icons/hicolor/32x32/apps/$id.png \
+    share/icons/hicolor/64x64/apps/$id.png share/icons/hicolor/scalable/apps/$id.svg \
+    share/doc/graue-zellen/LICENSE; do
+    [ -f "$dir/$file" ] || { echo "missing from the installed folder: $file" >&2; exit 1; }
+done
+
+if ! command -v desktop-file-validate >/dev/null || ! command -v appstreamcli >/dev/null; then
+    echo "desktop-file-validate or appstreamcli missing (scripts/test installs them)"
+    exit 77
+fi
+desktop-file-validate "$dir/share/applications/$id.desktop"
+appstreamcli validate --no-net "$dir/share/metainfo/$id.metainfo.xml"
+
+# Started from the moved folder it must still be running after two seconds.
+status=0
+(cd / && QT_QPA_PLATFORM=offscreen timeout 2 "$dir/bin/graue-zellen") || status=$?
+if [ "$status" -ne 124 ]; then
+    echo "the installed game did not keep running (exit status $status)" >&2
+    exit 1
+fi
+echo "installed folder complete, valid and runnable"
