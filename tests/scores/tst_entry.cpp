@@ -1,4 +1,5 @@
 #include "support/formfixture.h"
+#include "support/scorefiles.h"
 #include "support/testmain.h"
 
 #include "scores/cp1252.h"
@@ -15,28 +16,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QStringList linesScoring(const QList<int>& scores)
-{
-    QStringList lines;
-    int n = 0;
-    for (const int score : scores)
-        lines << scores::scoreLine(score, QStringLiteral("Alt%1").arg(++n));
-    return lines;
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList fileLines(const QString& path)
 {
@@ -237,10 +216,7 @@ private slots:
     {
         FormFixture f;
         // Too large to be a list of best results: refused, as root too.
-        QFile big(f.scorePath());
-        QVERIFY(big.open(QIODevice::WriteOnly));
-        QVERIFY(big.resize(scores::maxFileSize + 1));
-        big.close();
+        writeOversizedFile(f.scorePath());
         f.finishRound(3);
         QCOMPARE(f.platform.boxes.size(), 1);
         QVERIFY(f.platform.boxes[0].text.contains(QStringLiteral("nicht gelesen")));

@@ -1,3 +1,4 @@
+#include "support/scorefiles.h"
 #include "support/testmain.h"
 
 #include "scores/cp1252.h"
@@ -10,16 +11,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// Lines whose line scores are the given numbers.
-QStringList linesScoring(const QList<int>& scores)
-{
-    QStringList lines;
-    int n = 0;
-    for (const int score : scores)
-        lines << scores::scoreLine(score, QStringLiteral("Alt%1").arg(++n));
-    return lines;
-}
 
 QList<int> countingDown(int from, int to)
 {
@@ -234,11 +225,8 @@ private slots:
         QVERIFY(!scores::readLines(dir.filePath(QStringLiteral("fehlt"))).ok);
         QVERIFY(!scores::readLines(dir.path()).ok); // a directory
         // Larger than any list the game writes: refused, not read into memory (sparse file).
-        QFile big(dir.filePath(QStringLiteral("best.lst")));
-        QVERIFY(big.open(QIODevice::WriteOnly));
-        QVERIFY(big.resize(scores::maxFileSize + 1));
-        big.close();
-        QVERIFY(!scores::readLines(big.fileName()).ok);
+        writeOversizedFile(dir.filePath(QStringLiteral("best.lst")));
+        QVERIFY(!scores::readLines(dir.filePath(QStringLiteral("best.lst"))).ok);
     }
 
     void hostileContent()

@@ -1,4 +1,5 @@
 #include "support/formfixture.h"
+#include "support/scorefiles.h"
 #include "support/testmain.h"
 
 #include "scores/cp1252.h"
@@ -10,13 +11,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QStringList items(const QListWidget* list)
 {
@@ -116,10 +110,7 @@ private slots:
     void unreadableFile()
     {
         FormFixture f;
-        QFile big(f.scorePath());
-        QVERIFY(big.open(QIODevice::WriteOnly));
-        QVERIFY(big.resize(scores::maxFileSize + 1));
-        big.close();
+        writeOversizedFile(f.scorePath());
         f.form->best_Click();
         QCOMPARE(f.platform.boxes.size(), 1);
         QVERIFY(f.platform.boxes[0].text.contains(QStringLiteral("nicht gelesen")));

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "scores/scorefile.h"
+#include "scores/scoretext.h"
+
+#include <QFile>
+#include <QTest>
+
+// Score files for the tests, made byte by byte where the bytes matter.
+inline QStringList linesScoring(const QList<int>& scores)
+{
+    QStringList lines;
+    int n = 0;
+    for (const int score : scores)
+        lines << scores::scoreLine(score, QStringLiteral("Alt%1").arg(++n));
+    return lines;
+}
+
+inline void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+inline QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Larger than any list of best results, so the game refuses to read it: a read failure that
+// holds for root too. Sparse, so it costs no disk.
+inline void writeOversizedFile(const QString& path)
+{
+    QFile big(path);
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    QVERIFY(big.resize(scores::maxFileSize + 1));
+}
