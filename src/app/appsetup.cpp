@@ -27,18 +27,22 @@ QFont gameFont(int pixelSize, bool bold)
     return font;
 }
 
-bool setupApplication(QApplication& application)
+QIcon applicationIcon()
 {
-    // Fusion draws coloured faces and panels alike on every desktop.
-    application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    application.setFont(gameFont(standardPx));
     loadResources();
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/graue-zellen-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/graue-zellen-32.png"), QSize(32, 32));
     // Sharp at a scale factor of 2 too.
     icon.addFile(QStringLiteral(":/icons/graue-zellen-64.png"), QSize(64, 64));
-    application.setWindowIcon(icon);
+    return icon;
+}
+
+bool setupApplication(QApplication& application)
+{
+    // Fusion draws coloured faces and panels alike on every desktop.
+    application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    application.setFont(gameFont(standardPx));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 
     auto* translator = new QTranslator(&application);

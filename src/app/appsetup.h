@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QIcon>
 
 class QApplication;
 
@@ -13,7 +14,11 @@ inline constexpr int standardPx = 11;
 inline constexpr int mediumPx = 13;
 inline constexpr int largePx = 16;
 
-// Style, font, icon and German texts of Qt's own dialogs, whatever the system's locale.
+// The light bulb in 16, 32 and 64 pixels. Decoding it costs more than all the rest of the set-up,
+// so the game sets it once its window is up.
+QIcon applicationIcon();
+
+// Style, font and German texts of Qt's own dialogs, whatever the system's locale.
 // Returns false when the German translations could not be loaded.
 bool setupApplication(QApplication& application);
 

@@ -3,7 +3,7 @@
 #include "platform/qtplatform.h"
 
 #include <QApplication>
-#include <QGuiApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,5 +34,6 @@ int main(int argc, char* argv[])
     QtPlatform platform;
     Form1 window(platform);
     window.show();
+    QTimer::singleShot(0, &application, [] { QApplication::setWindowIcon(app::applicationIcon()); });
     return QApplication::exec();
 }

@@ -11,6 +11,7 @@
     {                                                                                              \
         QApplication application(argc, argv);                                                      \
         app::setupApplication(application);                                                        \
+        QApplication::setWindowIcon(app::applicationIcon());                                       \
         TestClass test;                                                                            \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&test, argc, argv);                                                    \
