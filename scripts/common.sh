@@ -38,6 +38,7 @@ gz_base_packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
     libgl-dev fonts-liberation2
     xvfb xauth
+    libxcb1-dev git
 )
 
 # The quality gates: sanitizer runtimes and libFuzzer come with clang's runtime package.
