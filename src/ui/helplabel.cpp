@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QRegularExpression>
-#include <QStyleOption>
 
 QString HelpLabel::shownText() const
 {
@@ -12,10 +11,8 @@ QString HelpLabel::shownText() const
 
 void HelpLabel::paintEvent(QPaintEvent*)
 {
+    // The background is filled before this runs (autoFillBackground).
     QPainter painter(this);
-    QStyleOption option;
-    option.initFrom(this);
-    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
     painter.setPen(palette().color(foregroundRole()));
     painter.drawText(contentsRect(), int(alignment()) | Qt::TextWordWrap, shownText());
 }
