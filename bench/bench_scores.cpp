@@ -15,7 +15,8 @@
 #include <cstdio>
 #include <functional>
 
-namespace {
+namespace
+{
 
 constexpr int runs = 9;
 

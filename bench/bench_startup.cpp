@@ -18,7 +18,8 @@
 
 extern char** environ;
 
-namespace {
+namespace
+{
 
 struct Sample {
     double mapMs = -1;

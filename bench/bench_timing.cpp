@@ -11,7 +11,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 struct Deviations {
     std::vector<double> display; // ms beyond the display time

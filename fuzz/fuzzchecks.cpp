@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace fuzzchecks {
+namespace fuzzchecks
+{
 
-namespace {
+namespace
+{
 
 void require(bool condition, const char* what)
 {
@@ -44,7 +46,8 @@ void scoreFile(const std::uint8_t* data, std::size_t size)
     if (lines.size() < 9)
         require(scores::qualifies(lines, score), "a short list always has room");
 
-    const QString entry = scores::scoreLine(score, scores::decode1252(bytes.first(std::min<qsizetype>(bytes.size(), 40))));
+    const QString entry = scores::scoreLine(
+        score, scores::decode1252(bytes.first(std::min<qsizetype>(bytes.size(), 40))));
     require(!entry.contains(QLatin1Char('\r')) && !entry.contains(QLatin1Char('\n')),
             "a name never breaks the line");
     const int entryScore = scores::lineScore(entry);

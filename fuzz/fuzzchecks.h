@@ -5,7 +5,8 @@
 
 // Properties that must hold for any input; a violation aborts with a message. Used by the
 // libFuzzer targets and, on the saved corpus, by the regular tests.
-namespace fuzzchecks {
+namespace fuzzchecks
+{
 
 // The input is a score file's content; the score to qualify and merge is derived from its bytes.
 void scoreFile(const std::uint8_t* data, std::size_t size);

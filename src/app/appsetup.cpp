@@ -13,7 +13,8 @@ static void loadResources()
     Q_INIT_RESOURCE(resources);
 }
 
-namespace app {
+namespace app
+{
 
 QFont gameFont(int pixelSize, bool bold)
 {

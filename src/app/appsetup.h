@@ -5,7 +5,8 @@
 
 class QApplication;
 
-namespace app {
+namespace app
+{
 
 // The face closest to the design's (same metrics as Arial), with fallbacks so that the game
 // still runs where it is missing. Sizes in pixels: 8.25, 9.75 and 12 pt at 96 dpi.

@@ -38,23 +38,28 @@ void Form1::wire()
     connect(Timer2, &IntervalTimer::timeout, this, &Form1::Timer2_Timer);
 
     const std::pair<QPushButton*, void (Form1::*)()> buttons[] = {
-        {Command1, &Form1::Command1_Click}, {Command2, &Form1::Command2_Click},
-        {Command3, &Form1::Command3_Click}, {Command4, &Form1::Command4_Click},
-        {Command5, &Form1::Command5_Click}, {Command6, &Form1::Command6_Click},
-        {Command7, &Form1::Command7_Click}, {Command8, &Form1::Command8_Click},
-        {Command9, &Form1::Command9_Click}, {Command10, &Form1::Command10_Click},
+        {Command1, &Form1::Command1_Click},  {Command2, &Form1::Command2_Click},
+        {Command3, &Form1::Command3_Click},  {Command4, &Form1::Command4_Click},
+        {Command5, &Form1::Command5_Click},  {Command6, &Form1::Command6_Click},
+        {Command7, &Form1::Command7_Click},  {Command8, &Form1::Command8_Click},
+        {Command9, &Form1::Command9_Click},  {Command10, &Form1::Command10_Click},
         {Command11, &Form1::Command11_Click}};
     for (const auto& [button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, handler);
 
-    const std::pair<QAction*, void (Form1::*)()> items[] = {
-        {schnell, &Form1::schnell_Click}, {mittel, &Form1::mittel_Click},
-        {langsam, &Form1::langsam_Click}, {es5, &Form1::es5_Click},
-        {es10, &Form1::es10_Click},       {es20, &Form1::es20_Click},
-        {es30, &Form1::es30_Click},       {es40, &Form1::es40_Click},
-        {es50, &Form1::es50_Click},       {selbst, &Form1::selbst_Click},
-        {hilf, &Form1::hilf_Click},       {best, &Form1::best_Click},
-        {kl, &Form1::kl_Click}};
+    const std::pair<QAction*, void (Form1::*)()> items[] = {{schnell, &Form1::schnell_Click},
+                                                            {mittel, &Form1::mittel_Click},
+                                                            {langsam, &Form1::langsam_Click},
+                                                            {es5, &Form1::es5_Click},
+                                                            {es10, &Form1::es10_Click},
+                                                            {es20, &Form1::es20_Click},
+                                                            {es30, &Form1::es30_Click},
+                                                            {es40, &Form1::es40_Click},
+                                                            {es50, &Form1::es50_Click},
+                                                            {selbst, &Form1::selbst_Click},
+                                                            {hilf, &Form1::hilf_Click},
+                                                            {best, &Form1::best_Click},
+                                                            {kl, &Form1::kl_Click}};
     for (const auto& [item, handler] : items)
         connect(item, &QAction::triggered, this, handler);
 }

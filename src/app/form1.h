@@ -14,7 +14,8 @@ class QAction;
 
 // The one window of the game. It owns every control (from form1.ui, under their designer names),
 // every field of the game and every handler; each subsystem defines its handlers in its own folder.
-class Form1 : public QMainWindow, public Ui::Form1 {
+class Form1 : public QMainWindow, public Ui::Form1
+{
     Q_OBJECT
 public:
     explicit Form1(Platform& platform, QWidget* parent = nullptr);

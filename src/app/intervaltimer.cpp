@@ -1,7 +1,6 @@
 #include "app/intervaltimer.h"
 
-IntervalTimer::IntervalTimer(int intervalMs, QObject* parent)
-    : QObject(parent), nominal(intervalMs)
+IntervalTimer::IntervalTimer(int intervalMs, QObject* parent) : QObject(parent), nominal(intervalMs)
 {
     timer.setTimerType(Qt::PreciseTimer);
     timer.setInterval(intervalMs);

@@ -6,7 +6,8 @@
 // A precise interval timer whose interval can be changed while it runs without moving the tick
 // that is already due: the new interval takes effect from the next start. A plain QTimer restarts
 // on every setInterval, even to the same value, which would lengthen a colour on display.
-class IntervalTimer : public QObject {
+class IntervalTimer : public QObject
+{
     Q_OBJECT
 public:
     explicit IntervalTimer(int intervalMs, QObject* parent = nullptr);

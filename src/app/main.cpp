@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 bool displayAvailable()
 {
@@ -25,8 +26,9 @@ bool displayAvailable()
 int main(int argc, char* argv[])
 {
     if (!displayAvailable()) {
-        std::fputs("graue-zellen: no display found (DISPLAY is not set); try: xvfb-run scripts/run\n",
-                   stderr);
+        std::fputs(
+            "graue-zellen: no display found (DISPLAY is not set); try: xvfb-run scripts/run\n",
+            stderr);
         return EXIT_FAILURE;
     }
     QApplication application(argc, argv);
@@ -34,6 +36,7 @@ int main(int argc, char* argv[])
     QtPlatform platform;
     Form1 window(platform);
     window.show();
-    QTimer::singleShot(0, &application, [] { QApplication::setWindowIcon(app::applicationIcon()); });
+    QTimer::singleShot(0, &application,
+                       [] { QApplication::setWindowIcon(app::applicationIcon()); });
     return QApplication::exec();
 }

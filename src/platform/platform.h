@@ -6,7 +6,8 @@ class QWidget;
 
 // What the game needs of the toolkit and the runtime that a test must be able to control:
 // modal boxes, randomness, where the program lives, and ending the process.
-class Platform {
+class Platform
+{
 public:
     enum class Buttons { Ok, YesNo };
     enum class Icon { None, Exclamation };

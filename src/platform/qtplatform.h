@@ -4,7 +4,8 @@
 
 #include <random>
 
-class QtPlatform final : public Platform {
+class QtPlatform final : public Platform
+{
 public:
     Answer messageBox(QWidget* parent, const QString& text, const QString& title, Buttons buttons,
                       Icon icon) override;

@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-namespace sequence {
+namespace sequence
+{
 
 int colourFor(float r)
 {

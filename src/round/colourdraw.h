@@ -1,6 +1,7 @@
 #pragma once
 
-namespace sequence {
+namespace sequence
+{
 
 // Colour codes: 1 green, 2 red, 3 blue, 4 yellow.
 inline constexpr int colourCount = 4;

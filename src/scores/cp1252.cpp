@@ -2,9 +2,11 @@
 
 #include <array>
 
-namespace scores {
+namespace scores
+{
 
-namespace {
+namespace
+{
 
 // Characters of the bytes 80 to 9F; the undefined ones keep their own value.
 constexpr std::array<char16_t, 32> high = {

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-namespace scores {
+namespace scores
+{
 
 bool qualifies(const QStringList& lines, int score)
 {

@@ -2,7 +2,8 @@
 
 #include <QStringList>
 
-namespace scores {
+namespace scores
+{
 
 // Old lines that a merge keeps; the new line comes on top of them, 11 lines at most.
 inline constexpr int keptLines = 10;

@@ -11,9 +11,11 @@
 #include <filesystem>
 #include <system_error>
 
-namespace scores {
+namespace scores
+{
 
-namespace {
+namespace
+{
 // Short: a second copy of the game holds the lock only for one small rewrite.
 constexpr int lockWaitMs = 2000;
 } // namespace

@@ -5,7 +5,8 @@
 
 // Reading and writing best.lst. The file is read anew at every access, written whole and
 // replaced atomically, and rewritten only under a lock that other copies of the game honour.
-namespace scores {
+namespace scores
+{
 
 inline constexpr auto fileName = "best.lst";
 // Larger files are refused rather than read into memory; the game never writes more than 11 lines.
@@ -29,6 +30,7 @@ bool writeLines(const QString& path, const QStringList& lines);
 
 // Under the lock: reads the list if there is one, merges the entry in and writes the result.
 // oldLines receives what was read.
-SaveOutcome saveEntry(const QString& path, const QString& entryLine, QStringList* oldLines = nullptr);
+SaveOutcome saveEntry(const QString& path, const QString& entryLine,
+                      QStringList* oldLines = nullptr);
 
 } // namespace scores

@@ -1,6 +1,7 @@
 #include "scores/scoretext.h"
 
-namespace scores {
+namespace scores
+{
 
 QString numberText(qint64 n)
 {
@@ -10,7 +11,8 @@ QString numberText(qint64 n)
 QString scoreLine(int score, const QString& name)
 {
     QString safeName = name;
-    safeName.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    safeName.replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
     return numberText(score) + QStringLiteral("  Punkte für  ") + safeName;
 }
 
@@ -28,7 +30,8 @@ int lineScore(const QString& line)
         ++pos;
     }
     int value = 0; // at most three digits: no overflow
-    for (; pos < head.size() && head[pos] >= QLatin1Char('0') && head[pos] <= QLatin1Char('9'); ++pos)
+    for (; pos < head.size() && head[pos] >= QLatin1Char('0') && head[pos] <= QLatin1Char('9');
+         ++pos)
         value = value * 10 + (head[pos].unicode() - '0');
     return negative ? -value : value;
 }

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace scores {
+namespace scores
+{
 
 // Decimal digits after one blank for zero and positive numbers, after "-" for negative ones.
 QString numberText(qint64 n);

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
-namespace {
+namespace
+{
 // Only what is shown is shortened; a line of megabytes would stall every repaint of the list.
 constexpr qsizetype longestShown = 1000;
 } // namespace

@@ -2,7 +2,8 @@
 
 #include "scores/scoretext.h"
 
-namespace settings {
+namespace settings
+{
 
 SpeedInfo speedInfo(Speed speed)
 {

@@ -4,13 +4,14 @@
 
 #include <optional>
 
-namespace settings {
+namespace settings
+{
 
 enum class Speed { Slow, Medium, Fast };
 
 struct SpeedInfo {
-    QString word;   // the adjective in the status line
-    int displayMs;  // how long each colour stays visible
+    QString word;  // the adjective in the status line
+    int displayMs; // how long each colour stays visible
 };
 SpeedInfo speedInfo(Speed speed);
 

@@ -2,7 +2,8 @@
 
 #include <QPainter>
 
-namespace {
+namespace
+{
 constexpr int captionIndent = 4;
 constexpr int captionPadding = 1;
 } // namespace

@@ -5,7 +5,8 @@
 
 // A framed area of the window: a solid fill, optionally an etched line with a caption set into
 // its top edge. QGroupBox cannot put its title into the line nor fill above it.
-class Panel : public QWidget {
+class Panel : public QWidget
+{
     Q_OBJECT
     Q_PROPERTY(QColor fill READ fill WRITE setFill)
     Q_PROPERTY(bool etched READ etched WRITE setEtched)

@@ -2,8 +2,8 @@
 #include "support/formfixture.h"
 #include "support/testmain.h"
 
-
-class HighDpiTest : public QObject {
+class HighDpiTest : public QObject
+{
     Q_OBJECT
 private slots:
     void layoutAtTwiceTheSize()

@@ -9,7 +9,8 @@
 #include <QFontMetrics>
 #include <QListWidget>
 
-namespace {
+namespace
+{
 
 const QString helpText =
     QStringLiteral("Mit diesem kleinen Programm können Sie Ihr Gedächtnis trainieren. Nach dem "
@@ -32,7 +33,8 @@ QColor pixelAt(QWidget* widget, QPoint where)
 
 } // namespace
 
-class WindowTest : public QObject {
+class WindowTest : public QObject
+{
     Q_OBJECT
 private slots:
     void initialVisibility()
@@ -41,11 +43,10 @@ private slots:
         Form1& w = *f.form;
         QVERIFY(!w.Command1->isHidden());
         QVERIFY(!w.Label1->isHidden());
-        for (QWidget* hidden :
-             std::initializer_list<QWidget*>{w.Frame1, w.Frame2, w.Frame3, w.Frame4, w.Command2,
-                                             w.Command3, w.Command4, w.Command5, w.Command6,
-                                             w.Label3, w.Label4, w.Shape1, w.Shape2, w.Shape3,
-                                             w.Shape4, w.Shape9})
+        for (QWidget* hidden : std::initializer_list<QWidget*>{
+                 w.Frame1, w.Frame2, w.Frame3, w.Frame4, w.Command2, w.Command3, w.Command4,
+                 w.Command5, w.Command6, w.Label3, w.Label4, w.Shape1, w.Shape2, w.Shape3, w.Shape4,
+                 w.Shape9})
             QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
         // Children of the panels are visible inside their panel.
         for (QWidget* inner : std::initializer_list<QWidget*>{
@@ -126,16 +127,16 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QColor>("colour");
         const std::pair<const char*, QColor> rows[] = {
-            {"Shape1", QColor(0, 255, 0)},     {"Shape2", QColor(255, 0, 0)},
-            {"Shape3", QColor(0, 0, 255)},     {"Shape4", QColor(255, 255, 0)},
-            {"Shape9", QColor(0, 0, 0)},       {"Frame1", QColor(255, 255, 192)},
-            {"Frame2", QColor(192, 255, 192)}, {"Frame3", QColor(0, 255, 255)},
-            {"Frame4", QColor(255, 128, 0)},   {"Label1", QColor(255, 255, 192)},
-            {"Label3", QColor(0, 0, 0)},       {"Label4", QColor(0, 0, 0)},
-            {"Label2", QColor(255, 255, 192)}, {"Label5", QColor(0, 255, 255)},
-            {"Label6", QColor(255, 128, 0)},   {"Command3", QColor(0, 255, 0)},
-            {"Command4", QColor(255, 0, 0)},   {"Command5", QColor(0, 0, 255)},
-            {"Command6", QColor(255, 255, 0)}, {"Command9", QColor(192, 255, 255)},
+            {"Shape1", QColor(0, 255, 0)},        {"Shape2", QColor(255, 0, 0)},
+            {"Shape3", QColor(0, 0, 255)},        {"Shape4", QColor(255, 255, 0)},
+            {"Shape9", QColor(0, 0, 0)},          {"Frame1", QColor(255, 255, 192)},
+            {"Frame2", QColor(192, 255, 192)},    {"Frame3", QColor(0, 255, 255)},
+            {"Frame4", QColor(255, 128, 0)},      {"Label1", QColor(255, 255, 192)},
+            {"Label3", QColor(0, 0, 0)},          {"Label4", QColor(0, 0, 0)},
+            {"Label2", QColor(255, 255, 192)},    {"Label5", QColor(0, 255, 255)},
+            {"Label6", QColor(255, 128, 0)},      {"Command3", QColor(0, 255, 0)},
+            {"Command4", QColor(255, 0, 0)},      {"Command5", QColor(0, 0, 255)},
+            {"Command6", QColor(255, 255, 0)},    {"Command9", QColor(192, 255, 255)},
             {"Command10", QColor(192, 255, 255)}, {"Text1", QColor(0, 0, 128)},
         };
         for (const auto& [name, colour] : rows)
@@ -166,21 +167,17 @@ private slots:
         FormFixture f;
         Form1& w = *f.form;
         // Later children lie on top; the first named in the design lies on top.
-        const QList<QWidget*> topFirst = {w.Frame4,   w.Frame3,   w.Frame2,   w.Frame1,
-                                          w.Command3, w.Command6, w.Command5, w.Command4,
-                                          w.Command2, w.Command1, w.Label4,   w.Label3,
-                                          w.Label1,   w.Shape9,   w.Shape4,   w.Shape3,
-                                          w.Shape1,   w.Shape2};
+        const QList<QWidget*> topFirst = {
+            w.Frame4,   w.Frame3,   w.Frame2,   w.Frame1,   w.Command3, w.Command6,
+            w.Command5, w.Command4, w.Command2, w.Command1, w.Label4,   w.Label3,
+            w.Label1,   w.Shape9,   w.Shape4,   w.Shape3,   w.Shape1,   w.Shape2};
         const QObjectList order = w.centralWidget()->children();
         for (int i = 0; i + 1 < topFirst.size(); ++i)
             QVERIFY2(order.indexOf(topFirst[i]) > order.indexOf(topFirst[i + 1]),
                      qPrintable(topFirst[i]->objectName()));
-        const std::pair<QWidget*, QWidget*> inPanels[] = {{w.Command11, w.Label6},
-                                                          {w.Text1, w.Command9},
-                                                          {w.Command9, w.Command10},
-                                                          {w.Command10, w.Label5},
-                                                          {w.Command8, w.List1},
-                                                          {w.Command7, w.Label2}};
+        const std::pair<QWidget*, QWidget*> inPanels[] = {
+            {w.Command11, w.Label6}, {w.Text1, w.Command9}, {w.Command9, w.Command10},
+            {w.Command10, w.Label5}, {w.Command8, w.List1}, {w.Command7, w.Label2}};
         for (const auto& [upper, lower] : inPanels) {
             const QObjectList siblings = upper->parentWidget()->children();
             QVERIFY2(siblings.indexOf(upper) > siblings.indexOf(lower),
@@ -213,10 +210,9 @@ private slots:
     {
         FormFixture f;
         Form1& w = *f.form;
-        const QList<QWidget*> expected = {w.Command1, w.Command2, w.Command4,  w.Command5,
-                                          w.Command6, w.Command3, w.Command7,  w.List1,
-                                          w.Command8, w.Command10, w.Command9, w.Text1,
-                                          w.Command11};
+        const QList<QWidget*> expected = {
+            w.Command1, w.Command2, w.Command4,  w.Command5, w.Command6, w.Command3, w.Command7,
+            w.List1,    w.Command8, w.Command10, w.Command9, w.Text1,    w.Command11};
         QList<QWidget*> chain;
         QWidget* next = w.Command1;
         do {
@@ -226,8 +222,8 @@ private slots:
         } while (next != w.Command1 && chain.size() < expected.size());
         QCOMPARE(chain, expected);
         // Labels take no focus.
-        for (QLabel* label : {w.Label1, w.Label2, w.Label3, w.Label4, w.Label5,
-                              static_cast<QLabel*>(w.Label6)})
+        for (QLabel* label :
+             {w.Label1, w.Label2, w.Label3, w.Label4, w.Label5, static_cast<QLabel*>(w.Label6)})
             QCOMPARE(label->focusPolicy(), Qt::NoFocus);
     }
 
@@ -301,10 +297,14 @@ private slots:
         QCOMPARE(w.anz->actions(),
                  (QList<QAction*>{w.es5, w.es10, w.es20, w.es30, w.es40, w.es50, w.selbst}));
         const std::pair<QAction*, QString> captions[] = {
-            {w.schnell, QStringLiteral("schnell")}, {w.mittel, QStringLiteral("mittel")},
-            {w.langsam, QStringLiteral("langsam")}, {w.es5, QStringLiteral("5 ")},
-            {w.es10, QStringLiteral("10")},         {w.es20, QStringLiteral("20")},
-            {w.es30, QStringLiteral("30")},         {w.es40, QStringLiteral("40")},
+            {w.schnell, QStringLiteral("schnell")},
+            {w.mittel, QStringLiteral("mittel")},
+            {w.langsam, QStringLiteral("langsam")},
+            {w.es5, QStringLiteral("5 ")},
+            {w.es10, QStringLiteral("10")},
+            {w.es20, QStringLiteral("20")},
+            {w.es30, QStringLiteral("30")},
+            {w.es40, QStringLiteral("40")},
             {w.es50, QStringLiteral("50")},
             {w.selbst, QStringLiteral("will ich sebst bestimmen")}};
         for (const auto& [item, caption] : captions) {
@@ -333,9 +333,9 @@ private slots:
         // Labels: wrapped text within the rectangle.
         for (QLabel* label : w.findChildren<QLabel*>()) {
             const QString shown = label == w.Label6 ? w.Label6->shownText() : label->text();
-            const QRect needed = QFontMetrics(label->font())
-                                     .boundingRect(QRect(0, 0, label->width(), 10000),
-                                                   Qt::TextWordWrap, shown);
+            const QRect needed =
+                QFontMetrics(label->font())
+                    .boundingRect(QRect(0, 0, label->width(), 10000), Qt::TextWordWrap, shown);
             QVERIFY2(needed.height() <= label->height() && needed.width() <= label->width(),
                      qPrintable(label->objectName()));
         }
@@ -343,12 +343,13 @@ private slots:
         for (const QString& text : {QStringLiteral("Das war leider ein Fehler, aber Sie haben  "
                                                    "499 richtig"),
                                     QStringLiteral("Super, Sie haben alles behalten!")}) {
-            const QRect needed = QFontMetrics(w.Label2->font())
-                                     .boundingRect(QRect(0, 0, w.Label2->width(), 10000),
-                                                   Qt::TextWordWrap, text);
+            const QRect needed =
+                QFontMetrics(w.Label2->font())
+                    .boundingRect(QRect(0, 0, w.Label2->width(), 10000), Qt::TextWordWrap, text);
             QVERIFY(needed.height() <= w.Label2->height());
         }
-        QVERIFY(QFontMetrics(w.Label3->font()).horizontalAdvance(QStringLiteral(" 500 von 500 richtig")) <=
+        QVERIFY(QFontMetrics(w.Label3->font())
+                    .horizontalAdvance(QStringLiteral(" 500 von 500 richtig")) <=
                 w.Label3->width());
         QVERIFY(QFontMetrics(w.Label1->font())
                     .horizontalAdvance(QStringLiteral(

@@ -5,7 +5,8 @@
 #include <QDirIterator>
 
 // Runs the fuzzers' checks over the saved corpus: the seeds and every input a fuzzer once found.
-class FuzzCorpusTest : public QObject {
+class FuzzCorpusTest : public QObject
+{
     Q_OBJECT
 private slots:
     void corpus_data()
@@ -17,7 +18,8 @@ private slots:
             int count = 0;
             while (files.hasNext()) {
                 const QString path = files.next();
-                QTest::newRow(qPrintable(kind + QLatin1Char('/') + files.fileName())) << kind << path;
+                QTest::newRow(qPrintable(kind + QLatin1Char('/') + files.fileName()))
+                    << kind << path;
                 ++count;
             }
             QVERIFY2(count > 0, qPrintable(kind));

@@ -13,7 +13,8 @@
 
 #include <functional>
 
-namespace {
+namespace
+{
 
 // Runs the check on the modal box once it is up, then lets the box be answered.
 void whenModal(std::function<void(QWidget*)> check)
@@ -35,7 +36,8 @@ QStringList buttonTexts(QWidget* box)
 
 } // namespace
 
-class QtPlatformTest : public QObject {
+class QtPlatformTest : public QObject
+{
     Q_OBJECT
 private slots:
     void quitQuestion()
@@ -55,10 +57,9 @@ private slots:
             yesIsDefault = box->defaultButton() == box->button(QMessageBox::Yes);
             box->button(QMessageBox::No)->click();
         });
-        const auto answer =
-            platform.messageBox(nullptr, QStringLiteral("Wirklich beenden?"),
-                                QStringLiteral("Ich frage lieber mal nach?"),
-                                Platform::Buttons::YesNo, Platform::Icon::None);
+        const auto answer = platform.messageBox(nullptr, QStringLiteral("Wirklich beenden?"),
+                                                QStringLiteral("Ich frage lieber mal nach?"),
+                                                Platform::Buttons::YesNo, Platform::Icon::None);
         QCOMPARE(answer, Platform::Answer::No);
         QCOMPARE(title, QStringLiteral("Ich frage lieber mal nach?"));
         QCOMPARE(text, QStringLiteral("Wirklich beenden?"));
@@ -120,9 +121,10 @@ private slots:
         QCOMPARE(buttons, (QStringList{"Abbrechen", "OK"}));
 
         whenModal([](QWidget* box) { qobject_cast<QDialog*>(box)->reject(); });
-        QVERIFY(platform.inputBox(nullptr, QStringLiteral("Bitte eine Zahl eingeben"),
-                                  QStringLiteral("50 ist Ihnen also noch zu wenig"),
-                                  QStringLiteral("60"))
+        QVERIFY(platform
+                    .inputBox(nullptr, QStringLiteral("Bitte eine Zahl eingeben"),
+                              QStringLiteral("50 ist Ihnen also noch zu wenig"),
+                              QStringLiteral("60"))
                     .isEmpty());
     }
 

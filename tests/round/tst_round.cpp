@@ -8,7 +8,8 @@
 #include <cmath>
 #include <limits>
 
-namespace {
+namespace
+{
 
 // Which of the five squares can be seen: the black one covers the others.
 QString visibleSquare(Form1& w)
@@ -35,7 +36,8 @@ const QString praise = QStringLiteral("Super, Sie haben alles behalten!");
 
 } // namespace
 
-class RoundTest : public QObject {
+class RoundTest : public QObject
+{
     Q_OBJECT
 private slots:
     void colourDraw_data()
@@ -107,8 +109,8 @@ private slots:
         f.platform.randoms = randomsFor({2, 2, 4, 1, 3, 1});
         w.Command1_Click();
         QStringList seen;
-        const QStringList expected = {"red",    "black", "red",   "black", "yellow",
-                                      "black",  "green", "black", "blue",  "black"};
+        const QStringList expected = {"red",   "black", "red",   "black", "yellow",
+                                      "black", "green", "black", "blue",  "black"};
         for (int k = 1; k <= 5; ++k) {
             QVERIFY(w.Timer1->isActive() && !w.Timer2->isActive());
             w.Timer1_Timer();

@@ -11,7 +11,8 @@
 #include <cstdio>
 #include <sys/resource.h>
 
-namespace {
+namespace
+{
 
 const char* outcomeName(scores::SaveOutcome outcome)
 {

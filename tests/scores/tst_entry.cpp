@@ -15,7 +15,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
+namespace
+{
 
 QStringList fileLines(const QString& path)
 {
@@ -35,7 +36,8 @@ QStringList dirEntries(const QString& dir)
 
 } // namespace
 
-class EntryTest : public QObject {
+class EntryTest : public QObject
+{
     Q_OBJECT
 private slots:
     void qualification_data()
@@ -259,8 +261,8 @@ private slots:
         writeBytes(path, before);
         QProcess saver;
         saver.start(QStringLiteral(SCORESAVER),
-                    {QStringLiteral("save-limited"), dir.path(), QString::number(before.size() + 100),
-                     QString(5000, QLatin1Char('x'))});
+                    {QStringLiteral("save-limited"), dir.path(),
+                     QString::number(before.size() + 100), QString(5000, QLatin1Char('x'))});
         QVERIFY(saver.waitForFinished(30000));
         QCOMPARE(saver.exitCode(), 0);
         QCOMPARE(saver.readAllStandardOutput().trimmed(), "write-failed"_ba);
@@ -281,15 +283,18 @@ private slots:
         const QString path = scores::scorePath(dir.path());
         const QByteArray before = scores::joinLines(linesScoring({9, 8}));
         writeBytes(path, before);
-        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
-                                                      QFileDevice::ReadOther | QFileDevice::ExeOther |
-                                                      QFileDevice::ReadGroup | QFileDevice::ExeGroup));
-        QStringList command = {QStringLiteral(SCORESAVER), QStringLiteral("save"), dir.path(),
-                               QStringLiteral("x"), QStringLiteral("5"), QStringLiteral("1")};
+        QVERIFY(
+            QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                  QFileDevice::ReadOther | QFileDevice::ExeOther |
+                                                  QFileDevice::ReadGroup | QFileDevice::ExeGroup));
+        QStringList command = {
+            QStringLiteral(SCORESAVER), QStringLiteral("save"), dir.path(),
+            QStringLiteral("x"),        QStringLiteral("5"),    QStringLiteral("1")};
         if (geteuid() == 0)
             command = QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"),
-                                  QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups"),
-                                  QStringLiteral("--")} + command;
+                                  QStringLiteral("--regid=nogroup"),
+                                  QStringLiteral("--clear-groups"), QStringLiteral("--")} +
+                      command;
         QProcess saver;
         saver.start(command.takeFirst(), command);
         const bool ran = saver.waitForFinished(30000);
@@ -325,10 +330,12 @@ private slots:
             for (int i = next; i < next + done; ++i)
                 expected = scores::merged(expected,
                                           scores::scoreLine(i % 97, QStringLiteral("p%1").arg(i)));
-            const QStringList inFlight = scores::merged(
-                expected, scores::scoreLine((next + done) % 97, QStringLiteral("p%1").arg(next + done)));
+            const QStringList inFlight =
+                scores::merged(expected, scores::scoreLine((next + done) % 97,
+                                                           QStringLiteral("p%1").arg(next + done)));
             const QStringList now = fileLines(path);
-            QVERIFY2(now == expected || now == inFlight, qPrintable(QStringLiteral("run %1").arg(run)));
+            QVERIFY2(now == expected || now == inFlight,
+                     qPrintable(QStringLiteral("run %1").arg(run)));
             for (const QString& line : now)
                 QVERIFY(wellFormed(line));
             if (now == inFlight)
@@ -346,12 +353,12 @@ private slots:
             const QString path = scores::scorePath(dir.path());
             QProcess first, second;
             // Five entries each, eleven lines at most: the merge keeps them all.
-            first.start(QStringLiteral(SCORESAVER), {QStringLiteral("save"), dir.path(),
-                                                     QStringLiteral("a"), QStringLiteral("10"),
-                                                     QStringLiteral("5")});
-            second.start(QStringLiteral(SCORESAVER), {QStringLiteral("save"), dir.path(),
-                                                      QStringLiteral("b"), QStringLiteral("20"),
-                                                      QStringLiteral("5")});
+            first.start(QStringLiteral(SCORESAVER),
+                        {QStringLiteral("save"), dir.path(), QStringLiteral("a"),
+                         QStringLiteral("10"), QStringLiteral("5")});
+            second.start(QStringLiteral(SCORESAVER),
+                         {QStringLiteral("save"), dir.path(), QStringLiteral("b"),
+                          QStringLiteral("20"), QStringLiteral("5")});
             QVERIFY(first.waitForFinished(30000) && second.waitForFinished(30000));
             QCOMPARE(first.exitCode(), 0);
             QCOMPARE(second.exitCode(), 0);

@@ -10,7 +10,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
+namespace
+{
 
 QList<int> countingDown(int from, int to)
 {
@@ -22,7 +23,8 @@ QList<int> countingDown(int from, int to)
 
 } // namespace
 
-class ScoreFileTest : public QObject {
+class ScoreFileTest : public QObject
+{
     Q_OBJECT
 private slots:
     void numberText_data()
@@ -65,10 +67,10 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("umlauts") << QStringLiteral("für Jürgen ß") << "f\xfcr J\xfcrgen \xdf"_ba;
-        QTest::newRow("euro and quotes") << QStringLiteral("€ „x“ – …")
-                                         << "\x80 \x84x\x93 \x96 \x85"_ba;
-        QTest::newRow("outside the code page") << QStringLiteral("Łódź 😀 名")
-                                               << "?\xf3\x64? ? ?"_ba;
+        QTest::newRow("euro and quotes")
+            << QStringLiteral("€ „x“ – …") << "\x80 \x84x\x93 \x96 \x85"_ba;
+        QTest::newRow("outside the code page")
+            << QStringLiteral("Łódź 😀 名") << "?\xf3\x64? ? ?"_ba;
     }
     void encoding()
     {
@@ -172,10 +174,10 @@ private slots:
         QTest::newRow("before equals")
             << QList<int>{20, 15, 15, 10} << 15 << QList<int>{20, N, 15, 15, 10};
         QTest::newRow("last") << QList<int>{20, 15, 10} << 5 << QList<int>{20, 15, 10, N};
-        QTest::newRow("10 lines, 25") << countingDown(30, 21) << 25
-                                      << (countingDown(30, 26) << N << countingDown(25, 21));
-        QTest::newRow("11 lines, 25") << countingDown(30, 20) << 25
-                                      << (countingDown(30, 26) << N << countingDown(25, 21));
+        QTest::newRow("10 lines, 25")
+            << countingDown(30, 21) << 25 << (countingDown(30, 26) << N << countingDown(25, 21));
+        QTest::newRow("11 lines, 25")
+            << countingDown(30, 20) << 25 << (countingDown(30, 26) << N << countingDown(25, 21));
         QTest::newRow("11 lines ending 10, 15")
             << (countingDown(30, 21) << 10) << 15 << (countingDown(30, 21) << N);
         QTest::newRow("123 placed by its 12")
@@ -232,10 +234,10 @@ private slots:
     void hostileContent()
     {
         QByteArray bytes;
-        bytes += QByteArray(3 * 1024 * 1024, 'x') + "\r\n";    // a line of megabytes
-        bytes += "\x81\x8d\x8f\x90\x9d\0\0\r\n"_ba;           // undefined bytes and NULs
+        bytes += QByteArray(3 * 1024 * 1024, 'x') + "\r\n"; // a line of megabytes
+        bytes += "\x81\x8d\x8f\x90\x9d\0\0\r\n"_ba;         // undefined bytes and NULs
         for (int i = 0; i < 100000; ++i)
-            bytes += "\n";                                     // one line of line feeds
+            bytes += "\n"; // one line of line feeds
         bytes += "\r\n";
         for (int i = 0; i < 300000; ++i)
             bytes += "\r\n";

@@ -10,7 +10,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
+namespace
+{
 
 QStringList items(const QListWidget* list)
 {
@@ -22,7 +23,8 @@ QStringList items(const QListWidget* list)
 
 } // namespace
 
-class ViewerTest : public QObject {
+class ViewerTest : public QObject
+{
     Q_OBJECT
 private slots:
     void noFile()
@@ -30,7 +32,8 @@ private slots:
         FormFixture f;
         f.form->best->trigger();
         QCOMPARE(f.platform.boxes.size(), 1);
-        QCOMPARE(f.platform.boxes[0].text, QStringLiteral("Es ist leider noch kein Eintrag vorhanden"));
+        QCOMPARE(f.platform.boxes[0].text,
+                 QStringLiteral("Es ist leider noch kein Eintrag vorhanden"));
         QCOMPARE(f.platform.boxes[0].title, QStringLiteral("Na sowas"));
         QCOMPARE(f.platform.boxes[0].buttons, Platform::Buttons::Ok);
         QCOMPARE(f.platform.boxes[0].icon, Platform::Icon::Exclamation);
@@ -100,7 +103,8 @@ private slots:
         QVERIFY(f.form->List1->item(0)->text().size() < 2000);
         QVERIFY(f.form->List1->item(0)->text().startsWith(QStringLiteral("MMMM")));
         QCOMPARE(f.form->List1->item(1)->text(),
-                 QStringLiteral("a") + QChar(0) + QStringLiteral("b\u0081\u008d\u008f\u0090\u009d"));
+                 QStringLiteral("a") + QChar(0) +
+                     QStringLiteral("b\u0081\u008d\u008f\u0090\u009d"));
         QFile file(f.scorePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), bytes);
@@ -121,7 +125,8 @@ private slots:
     {
         FormFixture f;
         QTemporaryDir other;
-        QVERIFY(scores::writeLines(scores::scorePath(other.path()), {QStringLiteral(" 1  Punkte für  b")}));
+        QVERIFY(scores::writeLines(scores::scorePath(other.path()),
+                                   {QStringLiteral(" 1  Punkte für  b")}));
         QVERIFY(scores::writeLines(f.scorePath(), {QStringLiteral(" 2  Punkte für  a")}));
         f.form->best_Click();
         QCOMPARE(items(f.form->List1), QStringList{QStringLiteral(" 2  Punkte für  a")});

@@ -3,7 +3,8 @@
 
 #include "settings/settingstext.h"
 
-namespace {
+namespace
+{
 
 QString statusFor(int length, const char* word)
 {
@@ -34,7 +35,8 @@ QList<QAction*> checkedSpeeds(Form1& w)
 
 } // namespace
 
-class SettingsTest : public QObject {
+class SettingsTest : public QObject
+{
     Q_OBJECT
 private slots:
     void statusTextAndDisplayTime_data()
@@ -44,18 +46,20 @@ private slots:
         QTest::addColumn<int>("targetcount");
         QTest::addColumn<int>("displayMs");
         QTest::addColumn<QString>("status");
-        QTest::newRow("start-up") << "" << "" << 5 << 1500 << statusFor(5, "mittlerer");
-        QTest::newRow("langsam") << "langsam" << "" << 5 << 2500 << statusFor(5, "langsamer");
-        QTest::newRow("schnell, 50") << "schnell" << "es50" << 50 << 750
-                                     << statusFor(50, "schneller");
-        QTest::newRow("mittel, 20") << "mittel" << "es20" << 20 << 1500
-                                    << statusFor(20, "mittlerer");
-        QTest::newRow("langsam, 10") << "langsam" << "es10" << 10 << 2500
-                                     << statusFor(10, "langsamer");
-        QTest::newRow("schnell, 30") << "schnell" << "es30" << 30 << 750
-                                     << statusFor(30, "schneller");
-        QTest::newRow("mittel, 40") << "mittel" << "es40" << 40 << 1500
-                                    << statusFor(40, "mittlerer");
+        QTest::newRow("start-up") << ""
+                                  << "" << 5 << 1500 << statusFor(5, "mittlerer");
+        QTest::newRow("langsam") << "langsam"
+                                 << "" << 5 << 2500 << statusFor(5, "langsamer");
+        QTest::newRow("schnell, 50") << "schnell"
+                                     << "es50" << 50 << 750 << statusFor(50, "schneller");
+        QTest::newRow("mittel, 20") << "mittel"
+                                    << "es20" << 20 << 1500 << statusFor(20, "mittlerer");
+        QTest::newRow("langsam, 10") << "langsam"
+                                     << "es10" << 10 << 2500 << statusFor(10, "langsamer");
+        QTest::newRow("schnell, 30") << "schnell"
+                                     << "es30" << 30 << 750 << statusFor(30, "schneller");
+        QTest::newRow("mittel, 40") << "mittel"
+                                    << "es40" << 40 << 1500 << statusFor(40, "mittlerer");
     }
     void statusTextAndDisplayTime()
     {
@@ -235,6 +239,21 @@ private slots:
         QVERIFY(w.Timer1->isActive());
         QVERIFY(!w.Frame4->isHidden());
         QVERIFY(w.Command1->isHidden());
+    }
+
+    void closeBoxEndsWithoutAQuestion()
+    {
+        FormFixture f;
+        Form1& w = *f.form;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.Command1_Click();
+        // Closing the last window that quits on close ends the event loop.
+        QVERIFY(w.testAttribute(Qt::WA_QuitOnClose));
+        QVERIFY(QGuiApplication::quitOnLastWindowClosed());
+        QVERIFY(w.close()); // accepted: nothing asks
+        QVERIFY(f.platform.boxes.isEmpty());
+        QVERIFY(!w.isVisible());
     }
 
     void quitAnsweredYes()

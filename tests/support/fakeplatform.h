@@ -9,7 +9,8 @@
 
 // A scripted platform: answers and random values are queued by the test, and every box shown is
 // recorded. An input box with nothing queued is cancelled, a Yes/No box answered No.
-class FakePlatform final : public Platform {
+class FakePlatform final : public Platform
+{
 public:
     struct Box {
         QString text;
