@@ -44,8 +44,7 @@ void writeList(const QString& dir, int lines)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    defaultToOffscreen();
     QApplication application(argc, argv);
     app::setupApplication(application);
 

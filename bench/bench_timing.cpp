@@ -65,8 +65,7 @@ Deviations present(Form1& form, int length, QAction* speed)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    defaultToOffscreen();
     QApplication application(argc, argv);
     app::setupApplication(application);
     QtPlatform platform;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QtGlobal>
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -12,6 +15,13 @@ inline double quantile(std::vector<double> values, double q)
     std::sort(values.begin(), values.end());
     const auto index = static_cast<size_t>(q * double(values.size() - 1) + 0.5);
     return values[std::min(index, values.size() - 1)];
+}
+
+// Benchmarks run headless unless told otherwise.
+inline void defaultToOffscreen()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 inline double median(const std::vector<double>& values)

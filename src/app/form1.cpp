@@ -91,9 +91,14 @@ void Form1::Command2_Click()
     hideshapes();
     Timer2->stop();
     Timer1->stop();
-    for (QPushButton* button : {Command5, Command6, Command3, Command4})
+    for (QPushButton* button : colourbuttons())
         button->hide();
     Label4->hide();
+}
+
+std::array<QPushButton*, 4> Form1::colourbuttons() const
+{
+    return {Command5, Command6, Command3, Command4};
 }
 
 void Form1::hideshapes()

@@ -98,6 +98,8 @@ private:
 
     void wire();
     void applyFonts();
+    // The colour buttons in the order in which they are shown and hidden.
+    std::array<QPushButton*, 4> colourbuttons() const;
     void judgeclick(qint16 colour);
     // How many positions the round in hand is judged on: the length, but never more than shown.
     int judgedlength() const;
@@ -106,4 +108,5 @@ private:
     void setfixedcount(QAction* item, int count);
     QString scorepath() const;
     void reportscorefile(const QString& problem);
+    void reportunreadable(const QString& path, const QString& more = {});
 };

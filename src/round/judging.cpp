@@ -77,7 +77,7 @@ void Form1::showprogress()
 void Form1::Command7_Click()
 {
     Frame1->hide();
-    for (QPushButton* button : {Command5, Command6, Command3, Command4})
+    for (QPushButton* button : colourbuttons())
         button->hide();
     Command1->show();
     Command2->hide();

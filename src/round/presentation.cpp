@@ -33,6 +33,6 @@ void Form1::yourturn()
     Label4->show();
     Timer1->stop();
     Timer2->stop();
-    for (QPushButton* button : {Command5, Command6, Command3, Command4})
+    for (QPushButton* button : colourbuttons())
         button->show();
 }

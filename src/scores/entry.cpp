@@ -20,6 +20,11 @@ void Form1::reportscorefile(const QString& problem)
                         Platform::Icon::Exclamation);
 }
 
+void Form1::reportunreadable(const QString& path, const QString& more)
+{
+    reportscorefile(QStringLiteral("Die Bestenliste konnte nicht gelesen werden:\n") + path + more);
+}
+
 void Form1::qualificationtest()
 {
     linecount = 0;
@@ -28,8 +33,7 @@ void Form1::qualificationtest()
     if (fileexists(path)) {
         const scores::ReadResult file = scores::readLines(path);
         if (!file.ok) {
-            reportscorefile(QStringLiteral("Die Bestenliste konnte nicht gelesen werden:\n") +
-                            path);
+            reportunreadable(path);
             return;
         }
         linecount = int(file.lines.size());
@@ -64,8 +68,7 @@ void Form1::Command9_Click()
                         kept);
         break;
     case scores::SaveOutcome::ReadFailed:
-        reportscorefile(QStringLiteral("Die Bestenliste konnte nicht gelesen werden:\n") +
-                        scorepath() + kept);
+        reportunreadable(scorepath(), kept);
         break;
     default:
         reportscorefile(QStringLiteral("Die Bestenliste konnte nicht geschrieben werden:\n") +

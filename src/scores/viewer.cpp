@@ -17,7 +17,7 @@ void Form1::best_Click()
     }
     scores::ReadResult file = scores::readLines(path);
     if (!file.ok) {
-        reportscorefile(QStringLiteral("Die Bestenliste konnte nicht gelesen werden:\n") + path);
+        reportunreadable(path);
         return;
     }
     Frame2->show();

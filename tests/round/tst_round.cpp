@@ -171,11 +171,7 @@ private slots:
         FormFixture f;
         Form1& w = *f.form;
         w.targetcount = length;
-        for (const int c : shown)
-            f.platform.randoms.push_back(*randomsFor({c}).begin());
-        w.Command1_Click();
-        while (w.Timer1->isActive() || w.Timer2->isActive())
-            w.Timer1->isActive() ? w.Timer1_Timer() : w.Timer2_Timer();
+        f.present(shown);
         QPushButton* const buttons[] = {w.Command3, w.Command4, w.Command5, w.Command6};
         for (const int c : clicks) {
             QVERIFY(w.Frame1->isHidden());

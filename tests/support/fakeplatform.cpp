@@ -31,7 +31,7 @@ float FakePlatform::nextRandom()
     return r;
 }
 
-std::deque<float> randomsFor(std::initializer_list<int> colours)
+std::deque<float> randomsFor(const QList<int>& colours)
 {
     std::deque<float> values;
     for (const int colour : colours)

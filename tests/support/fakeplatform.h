@@ -45,4 +45,4 @@ public:
 };
 
 // Random values that draw the given colour codes (1 green, 2 red, 3 blue, 4 yellow).
-std::deque<float> randomsFor(std::initializer_list<int> colours);
+std::deque<float> randomsFor(const QList<int>& colours);

@@ -21,12 +21,9 @@ struct FormFixture {
     QString scorePath() const { return dir.filePath(QStringLiteral("best.lst")); }
 
     // Presents the colours through the tick handlers until the colour buttons appear.
-    void present(std::initializer_list<int> colours) { present(QList<int>(colours)); }
     void present(const QList<int>& colours)
     {
-        platform.randoms.clear();
-        for (const int colour : colours)
-            platform.randoms.push_back(*randomsFor({colour}).begin());
+        platform.randoms = randomsFor(colours);
         form->Command1_Click();
         while (form->Timer1->isActive() || form->Timer2->isActive()) {
             if (form->Timer1->isActive())
@@ -36,7 +33,6 @@ struct FormFixture {
         }
     }
     // Clicks the colour buttons for the given colour codes.
-    void answer(std::initializer_list<int> colours) { answer(QList<int>(colours)); }
     void answer(const QList<int>& colours)
     {
         QPushButton* const buttons[] = {form->Command3, form->Command4, form->Command5,
