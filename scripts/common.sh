@@ -28,11 +28,11 @@ gz_install() {
     echo "Installing: ${missing[*]}"
     local started=$SECONDS
     gz_as_root apt-get update -qq
-    gz_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    gz_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
     echo "Packages installed in $((SECONDS - started)) s"
 }
 
-# What building and running the game needs; Recommends are named, not pulled in implicitly.
+# What building and running the game needs (apt brings their Recommends too).
 gz_base_packages=(
     build-essential cmake
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
