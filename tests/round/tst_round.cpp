@@ -3,8 +3,6 @@
 
 #include "round/colourdraw.h"
 
-#include <QElapsedTimer>
-
 #include <cmath>
 #include <limits>
 
@@ -367,21 +365,6 @@ private slots:
         w.Timer2_Timer();
         w.Timer1_Timer(); // the next colour: the length is 5, so one more is drawn
         QCOMPARE(w.Timer2->runningInterval(), 2500);
-    }
-
-    void sameIntervalDoesNotRestartARunningTimer()
-    {
-        // Proves the real timer: time passes while it runs, and the same value leaves it be.
-        FormFixture f;
-        Form1& w = *f.form;
-        w.Timer2->start();
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 50)
-            QCoreApplication::processEvents();
-        w.mittel_Click();
-        QVERIFY(w.Timer2->isActive());
-        QVERIFY2(w.Timer2->remainingTime() <= 1460, "the running timer was restarted");
     }
 
     void realTimersPaceAShortRound()
