@@ -16,6 +16,7 @@ Form1::Form1(Platform& platform, QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     applyFonts();
     wire();
+    wireinput();
     Form_Load();
     adjustSize();
     if (const QScreen* where = screen())
@@ -82,6 +83,7 @@ void Form1::Command1_Click()
     Timer1->start();
     Command1->hide();
     Command2->show();
+    settlefocus();
 }
 
 void Form1::Command2_Click()

@@ -6,6 +6,7 @@
 #include "ui_form1.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <array>
@@ -93,10 +94,28 @@ public:
     void best_Click();
     void Command8_Click();
 
+    // Keys, focus and double-clicks (src/app/input.cpp)
+    void settlefocus();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
     Platform& platform;
 
     void wire();
+    void wireinput();
+    // Each panel with the control that has the focus while it is the topmost one open.
+    std::array<std::pair<Panel*, QWidget*>, 4> panelcontrols() const;
+    // The control of the topmost open panel, or null when none is open.
+    QWidget* panelfocus() const;
+    void centre();
+    // Where the focus was before the first of the open panels opened.
+    QPointer<QWidget> keptfocus;
+    // The control under the first click of the last double-click or single click.
+    QPointer<QWidget> pressed;
+    bool centred = false;
     void applyFonts();
     // The colour buttons in the order in which they are shown and hidden.
     std::array<QPushButton*, 4> colourbuttons() const;

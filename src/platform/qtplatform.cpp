@@ -2,11 +2,28 @@
 
 #include <QCoreApplication>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+
+namespace
+{
+
+// Both boxes size themselves to their contents, which may leave their title cut in the title bar.
+// Window managers draw titles in a bold face about the size of the dialog's, beside the window
+// icon and two or three buttons; a fifth more text width leaves room for a larger title face.
+int titleRoom(const QWidget& box)
+{
+    QFont face = box.font();
+    face.setBold(true);
+    return QFontMetrics(face).horizontalAdvance(box.windowTitle()) * 6 / 5 + 120;
+}
+
+} // namespace
 
 Platform::Answer QtPlatform::messageBox(QWidget* parent, const QString& text, const QString& title,
                                         Buttons buttons, Icon icon)
@@ -20,6 +37,7 @@ Platform::Answer QtPlatform::messageBox(QWidget* parent, const QString& text, co
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
     }
+    box.layout()->addItem(new QSpacerItem(titleRoom(box), 0));
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
@@ -40,6 +58,9 @@ QString QtPlatform::inputBox(QWidget* parent, const QString& prompt, const QStri
     box.setInputMode(QInputDialog::TextInput);
     // No "?" help button in the title bar.
     box.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // Its layout comes into being only when shown; its label is there already.
+    if (auto* label = box.findChild<QLabel*>())
+        label->setMinimumWidth(titleRoom(box));
     if (box.exec() != QDialog::Accepted)
         return {};
     return box.textValue();

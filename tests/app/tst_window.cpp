@@ -250,6 +250,17 @@ private slots:
                                       "die unteren Farbkasten.")},
             {"Label5", QStringLiteral("Tragen Sie hier Ihren Namen ein")},
             {"Label6", helpText},
+            // What a screen reader says of the squares, and the keys it names for the buttons.
+            {"Shape1.accessibleName", QStringLiteral("Grün")},
+            {"Shape2.accessibleName", QStringLiteral("Rot")},
+            {"Shape3.accessibleName", QStringLiteral("Blau")},
+            {"Shape4.accessibleName", QStringLiteral("Gelb")},
+            {"Shape9.accessibleName", QStringLiteral("Schwarz")},
+            {"Command3.accessibleDescription", QStringLiteral("Taste 1")},
+            {"Command4.accessibleDescription", QStringLiteral("Taste 2")},
+            {"Command5.accessibleDescription", QStringLiteral("Taste 3")},
+            {"Command6.accessibleDescription", QStringLiteral("Taste 4")},
+            {"Command2.accessibleDescription", QStringLiteral("Taste Esc")},
         };
         for (const auto& [name, text] : rows)
             QTest::newRow(name) << QString::fromLatin1(name) << text;
@@ -259,8 +270,11 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, text);
         FormFixture f;
-        QObject* widget = child(*f.form, name.toLatin1().constData());
-        QCOMPARE(widget->property("text").toString(), text);
+        // "Control" means its text, "Control.property" that property.
+        const QStringList parts = name.split(QLatin1Char('.'));
+        QObject* widget = child(*f.form, parts[0].toLatin1().constData());
+        QCOMPARE(widget->property(parts.size() > 1 ? qPrintable(parts[1]) : "text").toString(),
+                 text);
     }
 
     void helpTextBreaksBeforeItsSecondPart()

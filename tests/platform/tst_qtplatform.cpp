@@ -25,6 +25,15 @@ void whenModal(std::function<void(QWidget*)> check)
     });
 }
 
+// Room for the whole title in a window manager's title bar: its bold text, the window icon and
+// the frame's buttons.
+bool titleFits(const QWidget* box)
+{
+    QFont bold = box->font();
+    bold.setBold(true);
+    return box->width() >= QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 100;
+}
+
 QStringList buttonTexts(QWidget* box)
 {
     QStringList texts;
@@ -45,7 +54,7 @@ private slots:
         QtPlatform platform;
         QString title, text;
         QStringList buttons;
-        bool yesIsDefault = false;
+        bool yesIsDefault = false, fits = false;
         QMessageBox::Icon icon = QMessageBox::Warning;
         whenModal([&](QWidget* widget) {
             auto* box = qobject_cast<QMessageBox*>(widget);
@@ -55,6 +64,7 @@ private slots:
             icon = box->icon();
             buttons = buttonTexts(box);
             yesIsDefault = box->defaultButton() == box->button(QMessageBox::Yes);
+            fits = titleFits(box);
             box->button(QMessageBox::No)->click();
         });
         const auto answer = platform.messageBox(nullptr, QStringLiteral("Wirklich beenden?"),
@@ -65,6 +75,7 @@ private slots:
         QCOMPARE(text, QStringLiteral("Wirklich beenden?"));
         QCOMPARE(icon, QMessageBox::NoIcon);
         QVERIFY(yesIsDefault);
+        QVERIFY(fits);
         QCOMPARE(buttons, (QStringList{"Ja", "Nein"}));
 
         // Enter takes the default, Yes.
@@ -101,6 +112,7 @@ private slots:
         QtPlatform platform;
         QString title, label, preset;
         QStringList buttons;
+        bool fits = false;
         whenModal([&](QWidget* widget) {
             auto* box = qobject_cast<QInputDialog*>(widget);
             QVERIFY(box);
@@ -108,6 +120,7 @@ private slots:
             label = box->labelText();
             preset = box->textValue();
             buttons = buttonTexts(box);
+            fits = titleFits(box);
             box->findChild<QLineEdit*>()->setText(QStringLiteral("77"));
             box->accept();
         });
@@ -119,6 +132,7 @@ private slots:
         QCOMPARE(label, QStringLiteral("Bitte eine Zahl eingeben"));
         QCOMPARE(preset, QStringLiteral("60"));
         QCOMPARE(buttons, (QStringList{"Abbrechen", "OK"}));
+        QVERIFY(fits);
 
         whenModal([](QWidget* box) { qobject_cast<QDialog*>(box)->reject(); });
         QVERIFY(platform
