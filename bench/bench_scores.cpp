@@ -1,43 +1,82 @@
-// Reading and line-scoring score files of 10 and 200,000 lines, and filling the viewer with the
-// larger one.
+// The list of best results at its worst: giant files under the size cap and a list at the
+// viewer's limit. For each, the time and the peak memory above idle of opening the viewer, of a
+// round's OK (the qualification test) and of a save, beside the old way of reading the whole file
+// into a list of lines where that way fits into this machine.
 #include "app/appsetup.h"
 #include "app/form1.h"
 #include "benchstats.h"
 #include "scores/scorefile.h"
+#include "scores/scorelist.h"
 #include "scores/scoretext.h"
 #include "support/fakeplatform.h"
+#include "support/lines.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <fstream>
 #include <functional>
+#include <malloc.h>
+#include <string>
 
 namespace
 {
 
-constexpr int runs = 9;
+constexpr qint64 MiB = 1024 * 1024;
 
-double medianMs(const std::function<void()>& work)
+long statusKiB(const char* key)
 {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        work();
-        times.push_back(double(clock.nsecsElapsed()) / 1e6);
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word) {
+        if (word == key) {
+            long value = 0;
+            status >> value;
+            return value;
+        }
     }
-    return median(times);
+    return -1;
 }
 
-void writeList(const QString& dir, int lines)
+struct Figure {
+    double ms;
+    double peakMB; // above the memory in use before
+};
+
+// Runs the work once and reports its time and how far the peak memory rose above the memory in
+// use before it (the kernel's high-water mark, reset first).
+Figure measure(const std::function<void()>& work)
 {
-    QStringList content;
-    for (int i = 0; i < lines; ++i)
-        content << scores::scoreLine(i % 100, QStringLiteral("Spieler %1").arg(i));
-    scores::writeLines(scores::scorePath(dir), content);
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const long idle = statusKiB("VmRSS:");
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    return {ms, double(statusKiB("VmHWM:") - idle) / 1024.0};
+}
+
+void writeFile(const QString& path, const QByteArray& line, qint64 bytes)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    const QByteArray block = line.repeated(int(MiB / line.size()) + 1);
+    for (qint64 left = bytes; left > 0; left -= block.size())
+        file.write(block.constData(), std::min<qint64>(left, block.size()));
+}
+
+void print(const char* what, const Figure& now, const Figure* old, double goalMs)
+{
+    std::printf("  %-16s %8.1f ms %7.1f MB   (goal %4.0f ms, 64 MB)%s", what, now.ms, now.peakMB,
+                goalMs, now.ms <= goalMs && now.peakMB <= 64 ? "  met" : "  NOT MET");
+    if (old)
+        std::printf("   old way %8.1f ms %8.1f MB", old->ms, old->peakMB);
+    std::printf("\n");
 }
 
 } // namespace
@@ -47,33 +86,79 @@ int main(int argc, char* argv[])
     defaultToOffscreen();
     QApplication application(argc, argv);
     app::setupApplication(application);
-
-    long long checksum = 0;
-    for (const int lines : {10, 200000}) {
-        QTemporaryDir dir;
-        writeList(dir.path(), lines);
-        const QString path = scores::scorePath(dir.path());
-        const double ms = medianMs([&] {
-            for (const QString& line : scores::readLines(path).lines)
-                checksum += scores::lineScore(line);
-        });
-        std::printf("read and line-score %6d lines: median %8.3f ms over %d runs\n", lines, ms,
-                    runs);
-    }
-
     QTemporaryDir dir;
-    writeList(dir.path(), 200000);
     FakePlatform platform;
     platform.directory = dir.path();
     Form1 form(platform);
     form.show();
-    const double ms = medianMs([&] {
-        form.best_Click();
-        form.List1->scrollToBottom();
-        QApplication::processEvents();
-    });
-    std::printf("viewer with 200000 lines (read, fill, show): median %8.3f ms over %d runs\n", ms,
-                runs);
-    std::printf("(checksum %lld, %d items)\n", checksum, form.List1->count());
+    QApplication::processEvents();
+    const QString path = scores::scorePath(dir.path());
+
+    const struct {
+        const char* name;
+        QByteArray line;
+        qint64 bytes;
+        bool oldViewer; // the old viewer needs about 600 bytes a line
+    } files[] = {
+        {"60 MiB of CR (62,914,560 empty lines)", "\r", 60 * MiB, false},
+        {"60 MiB of \" 0\" CR (20,971,520 lines)", " 0\r", 60 * MiB, false},
+        {"64 MiB of 80-character lines", QByteArray(80, 'x') + "\r\n", 64 * MiB, true},
+        {"a list at the viewer's limit", " 7  Punkte f\xfcr  Gast\r\n",
+         qint64(scores::ScoreList::limit) * 22, true},
+    };
+    for (const auto& file : files) {
+        writeFile(path, file.line, file.bytes);
+        std::printf("%s, %.1f MiB\n", file.name, double(file.bytes) / double(MiB));
+
+        // The old way: the whole file read into a list of lines, by the viewer into its items.
+        const Figure oldViewer = measure([&] {
+            if (!file.oldViewer)
+                return;
+            QFile in(path);
+            in.open(QIODevice::ReadOnly);
+            QListWidget list;
+            list.setUniformItemSizes(true);
+            list.addItems(reference::splitLines(in.readAll()));
+            list.show();
+            QApplication::processEvents();
+        });
+        const Figure viewer = measure([&] {
+            form.best_Click();
+            QApplication::processEvents();
+        });
+        const bool shown = !form.Frame2->isHidden();
+        form.Command8_Click();
+        print(shown ? "viewer shown" : "viewer refused", viewer,
+              file.oldViewer ? &oldViewer : nullptr, 1000);
+
+        const Figure oldCount = measure([&] {
+            QFile in(path);
+            in.open(QIODevice::ReadOnly);
+            (void)reference::qualifies(reference::splitLines(in.readAll()), 1);
+        });
+        bool offered[2] = {};
+        Figure count{};
+        for (const int score : {0, 1}) {
+            form.clickcount = qint16(score + 1);
+            count = measure([&] { form.qualificationtest(); });
+            offered[score] = !form.Frame3->isHidden();
+            form.Command10_Click();
+        }
+        print("OK (qualifying)", count, &oldCount, 500);
+
+        form.Text1->setText(QStringLiteral("Bench"));
+        const Figure save = measure([&] { form.Command9_Click(); });
+        print("save", save, nullptr, 500);
+        std::printf("  entry offered for score 0: %s, for score 1: %s; %d lines counted; %lld "
+                    "lines after the save\n",
+                    offered[0] ? "yes" : "no", offered[1] ? "yes" : "no", form.linecount,
+                    static_cast<long long>(reference::splitLines([&] {
+                                               QFile in(path);
+                                               in.open(QIODevice::ReadOnly);
+                                               return in.readAll();
+                                           }())
+                                               .size()));
+        QFile::remove(path);
+    }
     return 0;
 }

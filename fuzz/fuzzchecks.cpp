@@ -1,9 +1,14 @@
 #include "fuzzchecks.h"
 
+#include "support/lines.h"
+
 #include "scores/cp1252.h"
-#include "scores/ranking.h"
+#include "scores/linescan.h"
+#include "scores/scorefile.h"
 #include "scores/scoretext.h"
 #include "settings/settingstext.h"
+
+#include <QBuffer>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,7 +32,7 @@ void require(bool condition, const char* what)
 
 void scoreFile(const std::uint8_t* data, std::size_t size)
 {
-    const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     int sum = 0;
     for (const char b : bytes)
         sum += static_cast<unsigned char>(b);
@@ -35,34 +40,56 @@ void scoreFile(const std::uint8_t* data, std::size_t size)
 
     require(scores::encode1252(scores::decode1252(bytes)) == bytes, "bytes survive decoding");
 
-    const QStringList lines = scores::splitLines(bytes);
+    // The game reads in chunks what the reference reads whole; small chunks split every kind of
+    // line end between two of them.
+    const QStringList lines = reference::splitLines(bytes);
+    QBuffer list;
+    list.setData(bytes);
+    list.open(QIODevice::ReadOnly);
+    QStringList scanned;
+    require(scores::scanLines(
+                list, 1 << 20,
+                [&](const scores::ScannedLine& line) {
+                    require(line.head.size() == line.length, "the whole line as its head");
+                    scanned << scores::decode1252(line.head);
+                    return true;
+                },
+                1 + sum % 17),
+            "the scan reads");
+    require(scanned == lines, "the lines the reference finds");
+
     for (const QString& line : lines) {
-        require(!line.contains(QLatin1Char('\r')), "no CR inside a line");
         const int value = scores::lineScore(line);
         require(value >= -99 && value <= 999, "line score within three characters");
     }
-    require(scores::splitLines(scores::joinLines(lines)) == lines, "lines survive a rewrite");
-
-    if (lines.size() < 9)
-        require(scores::qualifies(lines, score), "a short list always has room");
+    list.seek(0);
+    const scores::Count count = scores::countLines(list, score);
+    require(count.ok && count.lines == lines.size(), "every line counted");
+    require(count.qualifies() == reference::qualifies(lines, score), "the qualification");
 
     const QString entry = scores::scoreLine(
         score, scores::decode1252(bytes.first(std::min<qsizetype>(bytes.size(), 40))));
     require(!entry.contains(QLatin1Char('\r')) && !entry.contains(QLatin1Char('\n')),
             "a name never breaks the line");
-    const int entryScore = scores::lineScore(entry);
-    const QStringList result = scores::merged(lines, entry);
-    const QStringList kept = lines.mid(0, scores::keptLines);
-    require(result.size() == kept.size() + 1, "ten old lines at most, and the new one");
+    list.seek(0);
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    require(scores::writeMerged(&list, out, entry) == scores::SaveOutcome::Saved, "merged");
+    const QStringList result = reference::merged(lines, entry);
+    require(out.data() == reference::joinLines(result), "the merge the reference makes");
+
+    // The reference itself keeps the rules: ten old lines at most in their order, the new one
+    // below every line that scores higher and above the first that does not.
     const qsizetype at = result.indexOf(entry);
-    require(at >= 0, "the new line is in");
     QStringList rest = result;
     rest.removeAt(at);
-    require(rest == kept, "old lines kept unchanged and in order");
+    require(rest == lines.mid(0, 10), "old lines kept unchanged and in order");
     for (qsizetype i = 0; i < at; ++i)
-        require(scores::lineScore(result[i]) > entryScore, "lines before it score higher");
+        require(scores::lineScore(result[i]) > scores::lineScore(entry),
+                "lines above score higher");
     if (at + 1 < result.size())
-        require(scores::lineScore(result[at + 1]) <= entryScore, "the next line is not higher");
+        require(scores::lineScore(result[at + 1]) <= scores::lineScore(entry),
+                "the next line is not higher");
 }
 
 void typedLength(const std::uint8_t* data, std::size_t size)

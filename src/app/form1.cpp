@@ -7,9 +7,11 @@
 
 Form1::Form1(Platform& platform, QWidget* parent)
     : QMainWindow(parent), Timer1(new IntervalTimer(750, this)),
-      Timer2(new IntervalTimer(1500, this)), platform(platform)
+      Timer2(new IntervalTimer(1500, this)), listlines(new scores::ScoreList(this)),
+      platform(platform)
 {
     setupUi(this);
+    List1->setModel(listlines);
     // A close box only: no minimise or maximise, and the size is fixed.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);

@@ -3,6 +3,7 @@
 #include "app/intervaltimer.h"
 #include "platform/platform.h"
 #include "scores/scorefile.h"
+#include "scores/scorelist.h"
 #include "ui_form1.h"
 
 #include <QMainWindow>
@@ -39,10 +40,12 @@ public:
     QString speedword;
     QString statusline;
 
-    // Scores: lines counted by the qualification test and the viewer; the merge's copy of the file.
+    // Scores: lines counted by the qualification test and the viewer; the merge's copy of the
+    // first 50 lines of the file, as shown (the file itself keeps them whole); the lines in List1.
     int linecount = 0;
     QStringList scorelines;
     int scorelinecount = 0;
+    scores::ScoreList* listlines;
 
     // Start-up and round state (src/app, src/round)
     void Form_Load();

@@ -1,9 +1,9 @@
 #include "platform/qtplatform.h"
 
 #include <QCoreApplication>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
-#include <QLayout>
 #include <QMessageBox>
 
 #include <chrono>
@@ -37,7 +37,10 @@ Platform::Answer QtPlatform::messageBox(QWidget* parent, const QString& text, co
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
     }
-    box.layout()->addItem(new QSpacerItem(titleRoom(box), 0));
+    // A row of its own across the box's grid, so that icon and text keep their places.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(titleRoom(box), 0), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;

@@ -1,5 +1,7 @@
 #include "scores/cp1252.h"
 
+#include <QList>
+
 #include <array>
 
 namespace scores
@@ -48,35 +50,6 @@ QByteArray encode1252(QStringView text)
     for (const char32_t c : text.toUcs4()) {
         const int b = toByte(c);
         bytes.append(b < 0 ? '?' : char(b));
-    }
-    return bytes;
-}
-
-QStringList splitLines(QByteArrayView bytes)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    const qsizetype n = bytes.size();
-    while (start < n) {
-        qsizetype end = bytes.indexOf('\r', start);
-        if (end < 0) {
-            lines.append(decode1252(bytes.sliced(start)));
-            break;
-        }
-        lines.append(decode1252(bytes.sliced(start, end - start)));
-        start = end + 1;
-        if (start < n && bytes[start] == '\n')
-            ++start;
-    }
-    return lines;
-}
-
-QByteArray joinLines(const QStringList& lines)
-{
-    QByteArray bytes;
-    for (const QString& line : lines) {
-        bytes += encode1252(line);
-        bytes += "\r\n";
     }
     return bytes;
 }

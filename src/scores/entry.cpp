@@ -1,6 +1,5 @@
 #include "app/form1.h"
 
-#include "scores/ranking.h"
 #include "scores/scoretext.h"
 
 bool Form1::fileexists(const QString& datei) const
@@ -29,17 +28,16 @@ void Form1::qualificationtest()
 {
     linecount = 0;
     const QString path = scorepath();
-    bool offer = true;
+    scores::Count count{true, 0, false};
     if (fileexists(path)) {
-        const scores::ReadResult file = scores::readLines(path);
-        if (!file.ok) {
+        count = scores::countLines(path, clickcount - 1);
+        if (!count.ok) {
             reportunreadable(path);
             return;
         }
-        linecount = int(file.lines.size());
-        offer = scores::qualifies(file.lines, clickcount - 1);
     }
-    if (offer)
+    linecount = count.lines;
+    if (count.qualifies())
         offerentry();
 }
 

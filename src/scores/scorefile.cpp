@@ -1,23 +1,150 @@
 #include "scores/scorefile.h"
 
 #include "scores/cp1252.h"
-#include "scores/ranking.h"
+#include "scores/linescan.h"
+#include "scores/scoretext.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QTemporaryFile>
+#include <QThread>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
+#include <vector>
 
 namespace scores
 {
 
 namespace
 {
+
 // Short: a second copy of the game holds the lock only for one small rewrite.
 constexpr int lockWaitMs = 2000;
+constexpr qint64 copyChunk = qint64(64) * 1024;
+
+// A descriptor that is closed, and its lock with it, when it goes out of scope.
+struct Descriptor {
+    int fd = -1;
+    Descriptor() = default;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+enum class Lock { Locked, Missing, Busy, Failed };
+
+// Opens the list and takes the lock that every copy of the game takes before it reads the list
+// for a rewrite, waiting until the deadline. An atomic replace by another copy leaves the locked
+// file behind: then the file now at the path is locked instead. Anything but an ordinary file
+// counts as missing.
+Lock lockList(const QString& path, int flags, const QDeadlineTimer& deadline, Descriptor& list)
+{
+    const QByteArray name = QFile::encodeName(path);
+    for (;;) {
+        Descriptor opened;
+        opened.fd = ::open(name.constData(), flags | O_CLOEXEC);
+        if (opened.fd < 0)
+            return errno == ENOENT || errno == EISDIR ? Lock::Missing : Lock::Failed;
+        while (::flock(opened.fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK)
+                return Lock::Failed;
+            if (deadline.hasExpired())
+                return Lock::Busy;
+            QThread::msleep(10);
+        }
+        struct stat held {
+        };
+        struct stat atPath {
+        };
+        if (::fstat(opened.fd, &held) != 0)
+            return Lock::Failed;
+        if (!S_ISREG(held.st_mode))
+            return Lock::Missing;
+        if (::stat(name.constData(), &atPath) == 0 && atPath.st_dev == held.st_dev &&
+            atPath.st_ino == held.st_ino) {
+            std::swap(list.fd, opened.fd);
+            return Lock::Locked;
+        }
+    }
+}
+
+bool writeAll(QIODevice& out, QByteArrayView bytes)
+{
+    return out.write(bytes.data(), bytes.size()) == bytes.size();
+}
+
+// Copies length bytes from offset in the old list; false on a read (read) or write failure.
+bool copyBytes(QIODevice& from, qint64 offset, qint64 length, QIODevice& out, bool& read)
+{
+    QByteArray chunk(std::min(length, copyChunk), Qt::Uninitialized);
+    read = from.seek(offset);
+    while (read && length > 0) {
+        const qint64 got = from.read(chunk.data(), std::min(length, copyChunk));
+        read = got > 0;
+        if (read && !writeAll(out, QByteArrayView(chunk.constData(), got)))
+            return false;
+        length -= got;
+    }
+    return read;
+}
+
+// Where the folder cannot take a lock file or a temporary file: the list is locked, merged into
+// a temporary file elsewhere and copied back over itself from the start.
+SaveOutcome rewriteInPlace(const QString& path, const QString& entryLine, QStringList* held,
+                           const QDeadlineTimer& deadline)
+{
+    Descriptor list;
+    switch (lockList(path, O_RDWR, deadline, list)) {
+    case Lock::Busy:
+        return SaveOutcome::Busy;
+    case Lock::Missing:
+    case Lock::Failed:
+        return SaveOutcome::WriteFailed;
+    case Lock::Locked:
+        break;
+    }
+    QFile old;
+    if (!old.open(list.fd, QIODevice::ReadWrite | QIODevice::Unbuffered) ||
+        old.size() > maxFileSize)
+        return SaveOutcome::ReadFailed;
+    QTemporaryFile merged;
+    if (!merged.open())
+        return SaveOutcome::WriteFailed;
+    const SaveOutcome outcome = writeMerged(&old, merged, entryLine, held);
+    if (outcome != SaveOutcome::Saved)
+        return outcome;
+    // Room first, so that a full disk or a size limit fails before the old list is touched.
+    const qint64 size = merged.size();
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        rlim_t(size) > limit.rlim_cur)
+        return SaveOutcome::WriteFailed;
+#ifdef __linux__
+    if (::fallocate(list.fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP)
+        return SaveOutcome::WriteFailed;
+#endif
+    bool read = true;
+    if (!old.seek(0) || !copyBytes(merged, 0, size, old, read) || ::ftruncate(list.fd, size) != 0 ||
+        ::fsync(list.fd) != 0)
+        return SaveOutcome::WriteFailed;
+    return SaveOutcome::Saved;
+}
+
 } // namespace
 
 QString scorePath(const QString& programDirectory)
@@ -32,48 +159,109 @@ bool fileExists(const QString& path)
     return regular && !error;
 }
 
-ReadResult readLines(const QString& path)
+QString shownText(QByteArrayView head, qint64 length)
+{
+    QString text = decode1252(head.first(std::min<qint64>(head.size(), longestShown)));
+    if (length > longestShown)
+        text += QChar(0x2026);
+    return text;
+}
+
+Count countLines(QIODevice& list, int score)
+{
+    int lines = 0;
+    bool lowerFound = false;
+    const bool ok = scanLines(list, 3, [&](const ScannedLine& line) {
+        ++lines;
+        lowerFound = lowerFound || lineScore(line.head) < score;
+        return true;
+    });
+    return {ok, lines, lowerFound};
+}
+
+Count countLines(const QString& path, int score)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileSize)
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || file.size() > maxFileSize)
         return {};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {};
-    return {true, splitLines(bytes)};
+    return countLines(file, score);
 }
 
-bool writeLines(const QString& path, const QStringList& lines)
+SaveOutcome writeMerged(QIODevice* old, QIODevice& out, const QString& entryLine, QStringList* held)
 {
-    const QByteArray bytes = joinLines(lines);
-    QSaveFile file(path);
-    // Unbuffered, so that a full disk shows in write() instead of slipping past commit().
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
+    struct Kept {
+        qint64 offset;
+        qint64 length;
+        int score;
+    };
+    std::vector<Kept> kept;
+    QStringList shown;
+    if (old && !scanLines(*old, longestShown, [&](const ScannedLine& line) {
+            if (kept.size() < size_t(keptLines))
+                kept.push_back({line.offset, line.length, lineScore(line.head)});
+            shown << shownText(line.head, line.length);
+            return shown.size() < heldLines;
+        }))
+        return SaveOutcome::ReadFailed;
+    if (held)
+        *held = shown;
+
+    const QByteArray entry = encode1252(entryLine) + "\r\n";
+    const int entryScore = lineScore(entryLine);
+    bool placed = false;
+    for (const Kept& line : kept) {
+        if (!placed && line.score <= entryScore) {
+            if (!writeAll(out, entry))
+                return SaveOutcome::WriteFailed;
+            placed = true;
+        }
+        bool read = true;
+        if (!copyBytes(*old, line.offset, line.length, out, read) || !writeAll(out, "\r\n"))
+            return read ? SaveOutcome::WriteFailed : SaveOutcome::ReadFailed;
     }
-    return file.commit();
+    if (!placed && !writeAll(out, entry))
+        return SaveOutcome::WriteFailed;
+    return SaveOutcome::Saved;
 }
 
-SaveOutcome saveEntry(const QString& path, const QString& entryLine, QStringList* oldLines)
+SaveOutcome saveEntry(const QString& path, const QString& entryLine, QStringList* held)
 {
+    const QDeadlineTimer deadline(lockWaitMs);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    if (::access(folder.constData(), W_OK | X_OK) != 0 && errno == EACCES)
+        return rewriteInPlace(path, entryLine, held, deadline);
+
     QLockFile lock(path + QStringLiteral(".lock"));
     if (!lock.tryLock(lockWaitMs))
         return lock.error() == QLockFile::LockFailedError ? SaveOutcome::Busy
                                                           : SaveOutcome::WriteFailed;
     // Decided inside the lock: another copy may have written the first entry meanwhile.
-    ReadResult old{true, {}};
-    if (fileExists(path)) {
-        old = readLines(path);
-        if (!old.ok)
+    Descriptor list;
+    QFile old;
+    switch (lockList(path, O_RDONLY, deadline, list)) {
+    case Lock::Busy:
+        return SaveOutcome::Busy;
+    case Lock::Failed:
+        return SaveOutcome::ReadFailed;
+    case Lock::Missing:
+        break;
+    case Lock::Locked:
+        if (!old.open(list.fd, QIODevice::ReadOnly | QIODevice::Unbuffered) ||
+            old.size() > maxFileSize)
             return SaveOutcome::ReadFailed;
+        break;
     }
-    if (oldLines)
-        *oldLines = old.lines;
-    return writeLines(path, merged(old.lines, entryLine)) ? SaveOutcome::Saved
-                                                          : SaveOutcome::WriteFailed;
+    // Replaced whole, with the old file's permission bits; unbuffered, so that a full disk shows
+    // in write() instead of slipping past commit().
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return SaveOutcome::WriteFailed;
+    const SaveOutcome outcome = writeMerged(old.isOpen() ? &old : nullptr, out, entryLine, held);
+    if (outcome != SaveOutcome::Saved) {
+        out.cancelWriting();
+        return outcome;
+    }
+    return out.commit() ? SaveOutcome::Saved : SaveOutcome::WriteFailed;
 }
 
 } // namespace scores

@@ -3,34 +3,54 @@
 #include <QString>
 #include <QStringList>
 
-// Reading and writing best.lst. The file is read anew at every access, written whole and
-// replaced atomically, and rewritten only under a lock that other copies of the game honour.
+class QIODevice;
+
+// Reading and writing best.lst. The file is read anew at every access, in chunks, so that its
+// size costs time but no memory. It is rewritten only under a lock on the file that every copy of
+// the game takes: replaced whole and atomically where its folder is writable, else rewritten in
+// place, as a list shared by the users of a machine in a folder of its own needs.
 namespace scores
 {
 
 inline constexpr auto fileName = "best.lst";
-// Larger files are refused rather than read into memory; the game never writes more than 11 lines.
+// Larger files are refused; the game never writes more than 11 lines.
 inline constexpr qint64 maxFileSize = qint64(64) * 1024 * 1024;
+// Old lines that a merge keeps; the new line comes on top of them, 11 lines at most.
+inline constexpr int keptLines = 10;
+// Old lines that a merge holds; only the first keptLines of them reach the new file.
+inline constexpr int heldLines = 50;
+// Lines are shown up to this many characters; the file keeps them whole.
+inline constexpr qsizetype longestShown = 1000;
 
 QString scorePath(const QString& programDirectory);
 
 // True only for an existing ordinary file; false for a directory and on any error.
 bool fileExists(const QString& path);
 
-struct ReadResult {
+// A line's text as shown: its first longestShown characters, and "…" when there are more.
+QString shownText(QByteArrayView head, qint64 length);
+
+// One pass over a list: how many lines it has, and whether any line scores lower than the score.
+struct Count {
     bool ok = false;
-    QStringList lines;
+    int lines = 0;
+    bool lowerFound = false;
+    // A result earns a place when the list has fewer than 9 lines or any line scores lower.
+    bool qualifies() const { return lines < 9 || lowerFound; }
 };
-ReadResult readLines(const QString& path);
+Count countLines(QIODevice& list, int score);
+Count countLines(const QString& path, int score);
 
 enum class SaveOutcome { Saved, Busy, ReadFailed, WriteFailed };
 
-// Writes the lines as the whole new content of the file, or leaves the old file as it was.
-bool writeLines(const QString& path, const QStringList& lines);
+// Writes the new list to out: the first ten lines of old (none when old is null) byte for byte in
+// their order, with the entry line before the first of them that scores no higher than it, or
+// after them. held receives the first 50 old lines as shown.
+SaveOutcome writeMerged(QIODevice* old, QIODevice& out, const QString& entryLine,
+                        QStringList* held = nullptr);
 
-// Under the lock: reads the list if there is one, merges the entry in and writes the result.
-// oldLines receives what was read.
-SaveOutcome saveEntry(const QString& path, const QString& entryLine,
-                      QStringList* oldLines = nullptr);
+// Under the lock: merges the entry into the list at path (a missing file is an empty list) and
+// writes the result, or leaves the old file as it was.
+SaveOutcome saveEntry(const QString& path, const QString& entryLine, QStringList* held = nullptr);
 
 } // namespace scores

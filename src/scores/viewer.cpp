@@ -1,10 +1,6 @@
 #include "app/form1.h"
 
-namespace
-{
-// Only what is shown is shortened; a line of megabytes would stall every repaint of the list.
-constexpr qsizetype longestShown = 1000;
-} // namespace
+#include <QLocale>
 
 void Form1::best_Click()
 {
@@ -15,21 +11,22 @@ void Form1::best_Click()
                             Platform::Icon::Exclamation);
         return;
     }
-    scores::ReadResult file = scores::readLines(path);
-    if (!file.ok) {
+    // Read before the panel opens: a list that cannot be shown leaves everything as it was.
+    switch (listlines->load(path)) {
+    case scores::ScoreList::Load::Unreadable:
         reportunreadable(path);
         return;
+    case scores::ScoreList::Load::TooLong:
+        reportscorefile(QStringLiteral("Die Bestenliste ist zu lang, um angezeigt zu werden:\n") +
+                        path + QStringLiteral("\n\nAngezeigt werden höchstens ") +
+                        QLocale(QLocale::German).toString(scores::ScoreList::limit) +
+                        QStringLiteral(" Zeilen."));
+        return;
+    case scores::ScoreList::Load::Loaded:
+        break;
     }
     Frame2->show();
-    List1->clear();
-    for (QString& line : file.lines) {
-        if (line.size() > longestShown) {
-            line.truncate(longestShown);
-            line += QChar(0x2026);
-        }
-    }
-    List1->addItems(file.lines);
-    linecount = int(file.lines.size());
+    linecount = listlines->rowCount();
 }
 
 void Form1::Command8_Click()

@@ -59,7 +59,7 @@ private slots:
         QCOMPARE(w.clickcount, qint16(0));
         QCOMPARE(f.platform.seeds, 1);
         QVERIFY(w.Text1->text().isEmpty());
-        QCOMPARE(w.List1->count(), 0);
+        QCOMPARE(w.List1->model()->rowCount(), 0);
     }
 
     void geometry_data()

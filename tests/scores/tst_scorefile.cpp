@@ -2,11 +2,11 @@
 #include "support/testmain.h"
 
 #include "scores/cp1252.h"
-#include "scores/ranking.h"
+#include "scores/linescan.h"
 #include "scores/scorefile.h"
 #include "scores/scoretext.h"
 
-#include <QTemporaryDir>
+#include <QBuffer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -19,6 +19,19 @@ QList<int> countingDown(int from, int to)
     for (int v = from; v >= to; --v)
         values << v;
     return values;
+}
+
+// The new list that the merge writes for the old bytes (none: no file).
+QByteArray mergedBytes(const QByteArray* old, const QString& entry)
+{
+    QBuffer in;
+    in.setData(old ? *old : QByteArray());
+    in.open(QIODevice::ReadOnly);
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    if (scores::writeMerged(old ? &in : nullptr, out, entry) != scores::SaveOutcome::Saved)
+        return "failed";
+    return out.data();
 }
 
 } // namespace
@@ -48,17 +61,13 @@ private slots:
     {
         const QByteArray expected = QByteArray::fromHex(
             "2037202050756e6b746520 66fc72202047617374 0d0a"_ba.replace(' ', ""));
-        QCOMPARE(scores::joinLines({scores::scoreLine(7, QStringLiteral("Gast"))}), expected);
+        QCOMPARE(mergedBytes(nullptr, scores::scoreLine(7, QStringLiteral("Gast"))), expected);
         QCOMPARE(scores::scoreLine(12, QStringLiteral("Anonymer")),
                  QStringLiteral(" 12  Punkte für  Anonymer"));
         QCOMPARE(scores::scoreLine(-3, QStringLiteral(" a  b ")),
                  QStringLiteral("-3  Punkte für   a  b "));
-    }
-
-    void nameNeverSplitsTheLine()
-    {
+        // A name never splits its line.
         const QString line = scores::scoreLine(4, QStringLiteral("Eva\r\nund\rAdam\n"));
-        QCOMPARE(scores::splitLines(scores::joinLines({line})), QStringList{line});
         QVERIFY(!line.contains(QLatin1Char('\r')) && !line.contains(QLatin1Char('\n')));
     }
 
@@ -79,37 +88,59 @@ private slots:
         QCOMPARE(scores::encode1252(text), bytes);
     }
 
-    void everyByteSurvivesReadAndRewrite()
+    // Every byte but CR, NULs and the code page's undefined ones among them, passes through a
+    // merge unchanged, and a line of megabytes is copied whole.
+    void oldLinesAreCopiedByteForByte()
     {
         QByteArray all;
         for (int b = 0; b < 256; ++b) {
             if (b != '\r')
                 all.append(char(b));
         }
-        const QStringList lines = scores::splitLines(all + "\r\n");
-        QCOMPARE(lines.size(), 1);
-        QCOMPARE(scores::joinLines(lines), all + "\r\n");
+        const QByteArray huge(3 * 1024 * 1024, 'x');
+        const QByteArray old = all + "\r\n" + huge + "\r\n";
+        QCOMPARE(mergedBytes(&old, QStringLiteral("-5  Punkte für  z")),
+                 old + "-5  Punkte f\xfcr  z\r\n"_ba);
     }
 
-    void splitting_data()
+    // The lines as the scan meets them, in chunks of every small size and of the usual one, so
+    // that a line end split between two chunks is met too.
+    void scanning_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("empty file") << QByteArray() << QStringList();
-        QTest::newRow("CR LF at the end") << "a\r\nb\r\n"_ba << QStringList{"a", "b"};
-        QTest::newRow("last line without end") << "a\r\nb"_ba << QStringList{"a", "b"};
-        QTest::newRow("lone LF is text") << "a\nb\r\nc"_ba << QStringList{"a\nb", "c"};
-        QTest::newRow("lone CR ends a line") << "a\rb\r"_ba << QStringList{"a", "b"};
-        QTest::newRow("empty lines") << "\r\n\r\n"_ba << QStringList{"", ""};
-        QTest::newRow("CR CR LF") << "a\r\r\nb"_ba << QStringList{"a", "", "b"};
-        QTest::newRow("LF first") << "\na"_ba << QStringList{"\na"};
-        QTest::newRow("NUL bytes") << "a\0b\r\n"_ba << QStringList{QString::fromLatin1("a\0b", 3)};
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("CR LF at the end") << "a\r\nb\r\n"_ba;
+        QTest::newRow("last line without end") << "ab\r\ncd"_ba;
+        QTest::newRow("lone LF is text") << "a\nb\r\nc\rde\nf"_ba;
+        QTest::newRow("lone CR ends a line") << "a\rb\r"_ba;
+        QTest::newRow("empty lines") << "\r\n\r\n\r\r"_ba;
+        QTest::newRow("CR CR LF") << "a\r\r\nb"_ba;
+        QTest::newRow("LF first") << "\n\na"_ba;
+        QTest::newRow("NUL bytes") << "a\0b\r\n"_ba;
+        QTest::newRow("long lines") << QByteArray(700, 'x') + "\r\n" + QByteArray(5, 'y');
     }
-    void splitting()
+    void scanning()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, lines);
-        QCOMPARE(scores::splitLines(bytes), lines);
+        const QStringList expected = reference::splitLines(bytes);
+        for (const qsizetype chunk : {1, 2, 3, 5, int(scores::scanChunk)}) {
+            QBuffer buffer(&bytes);
+            QVERIFY(buffer.open(QIODevice::ReadOnly));
+            QStringList lines;
+            bool headsRight = true;
+            const bool read = scores::scanLines(
+                buffer, 600,
+                [&](const scores::ScannedLine& line) {
+                    const QByteArray whole = bytes.mid(line.offset, line.length);
+                    lines << scores::decode1252(whole);
+                    headsRight = headsRight && line.head == whole.left(600);
+                    return true;
+                },
+                chunk);
+            QVERIFY(read);
+            QCOMPARE(lines, expected);
+            QVERIFY(headsRight);
+        }
     }
 
     void lineScore_data()
@@ -132,12 +163,14 @@ private slots:
         QTest::newRow("two signs") << "--5" << 0;
         QTest::newRow("short line") << "3" << 3;
         QTest::newRow("other digits") << QStringLiteral("\u0663\u0664") << 0;
+        QTest::newRow("umlaut first") << QStringLiteral("ü12") << 0;
     }
     void lineScore()
     {
         QFETCH(QString, line);
         QFETCH(int, score);
         QCOMPARE(scores::lineScore(line), score);
+        QCOMPARE(scores::lineScore(scores::encode1252(line)), score); // as read from the file
     }
 
     void qualification_data()
@@ -160,7 +193,13 @@ private slots:
         QFETCH(QList<int>, file);
         QFETCH(int, score);
         QFETCH(bool, offered);
-        QCOMPARE(scores::qualifies(linesScoring(file), score), offered);
+        QByteArray bytes = reference::joinLines(linesScoring(file));
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        const scores::Count count = scores::countLines(buffer, score);
+        QVERIFY(count.ok);
+        QCOMPARE(count.lines, file.size());
+        QCOMPARE(count.qualifies(), offered);
     }
 
     void merge_data()
@@ -192,61 +231,12 @@ private slots:
         QFETCH(QList<int>, result);
         const QStringList old = linesScoring(file);
         const QString entry = scores::scoreLine(score, QStringLiteral("Neu"));
-        const QStringList merged = scores::merged(old, entry);
-        QCOMPARE(merged.size(), result.size());
+        QStringList expected;
         int nextOld = 0;
-        for (int i = 0; i < result.size(); ++i) {
-            if (result[i] == -1000) {
-                QCOMPARE(merged[i], entry);
-            } else {
-                QCOMPARE(merged[i], old[nextOld++]); // old lines unchanged and in order
-                QCOMPARE(scores::lineScore(merged[i]), result[i]);
-            }
-        }
-    }
-
-    void fileRoundTrip()
-    {
-        QTemporaryDir dir;
-        const QString path = scores::scorePath(dir.path());
-        QCOMPARE(path, dir.path() + QStringLiteral("/best.lst"));
-        const QStringList lines = {scores::scoreLine(9, QStringLiteral("Jürgen")),
-                                   scores::scoreLine(0, QStringLiteral(" "))};
-        QVERIFY(scores::writeLines(path, lines));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), " 9  Punkte f\xfcr  J\xfcrgen\r\n 0  Punkte f\xfcr   \r\n"_ba);
-        const scores::ReadResult read = scores::readLines(path);
-        QVERIFY(read.ok);
-        QCOMPARE(read.lines, lines);
-    }
-
-    void readFailures()
-    {
-        QTemporaryDir dir;
-        QVERIFY(!scores::readLines(dir.filePath(QStringLiteral("fehlt"))).ok);
-        QVERIFY(!scores::readLines(dir.path()).ok); // a directory
-        // Larger than any list the game writes: refused, not read into memory (sparse file).
-        writeOversizedFile(dir.filePath(QStringLiteral("best.lst")));
-        QVERIFY(!scores::readLines(dir.filePath(QStringLiteral("best.lst"))).ok);
-    }
-
-    void hostileContent()
-    {
-        QByteArray bytes;
-        bytes += QByteArray(3 * 1024 * 1024, 'x') + "\r\n"; // a line of megabytes
-        bytes += "\x81\x8d\x8f\x90\x9d\0\0\r\n"_ba;         // undefined bytes and NULs
-        for (int i = 0; i < 100000; ++i)
-            bytes += "\n"; // one line of line feeds
-        bytes += "\r\n";
-        for (int i = 0; i < 300000; ++i)
-            bytes += "\r\n";
-        const QStringList lines = scores::splitLines(bytes);
-        QCOMPARE(lines.size(), 3 + 300000);
-        QCOMPARE(lines[0].size(), 3 * 1024 * 1024);
-        QCOMPARE(scores::joinLines(lines.mid(0, 3)), bytes.left(bytes.size() - 600000));
-        QVERIFY(scores::qualifies(lines, 1));
-        QCOMPARE(scores::merged(lines, scores::scoreLine(1, QStringLiteral("x"))).size(), 11);
+        for (const int line : result)
+            expected << (line == -1000 ? entry : old[nextOld++]);
+        const QByteArray bytes = reference::joinLines(old);
+        QCOMPARE(reference::splitLines(mergedBytes(&bytes, entry)), expected);
     }
 };
 

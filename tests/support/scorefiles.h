@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/lines.h"
+
 #include "scores/scorefile.h"
 #include "scores/scoretext.h"
 
@@ -27,6 +29,16 @@ inline QByteArray readBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void writeLines(const QString& path, const QStringList& lines)
+{
+    writeBytes(path, reference::joinLines(lines));
+}
+
+inline QStringList fileLines(const QString& path)
+{
+    return reference::splitLines(readBytes(path));
 }
 
 // Larger than any list of best results, so the game refuses to read it: a read failure that

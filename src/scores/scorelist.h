@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QFile>
+
+#include <memory>
+#include <vector>
+
+namespace scores
+{
+
+// The lines of best.lst as the viewer shows them. It keeps where each line stands in the file and
+// reads a line's text only when the view asks for it, so that a list costs eight bytes a line
+// however long its lines are. The file stays open while it is shown: a list that another copy of
+// the game replaces meanwhile is still the one on screen.
+class ScoreList : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    // More lines than this are not shown: the view's own layout would grow too slow and large.
+    static constexpr int limit = 1000000;
+
+    enum class Load { Loaded, TooLong, Unreadable };
+    // Reads where the lines of the file stand; on anything but Loaded the list stays as it was.
+    Load load(const QString& path);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    struct Place {
+        quint32 offset; // the file is at most 64 MiB
+        quint32 length;
+    };
+    std::vector<Place> places;
+    std::unique_ptr<QFile> file;
+};
+
+} // namespace scores
