@@ -13,7 +13,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         if (w.devicePixelRatio() != 2.0)
-            QSKIP("run with QT_SCALE_FACTOR=2");
+            GZ_SKIP("run with QT_SCALE_FACTOR=2");
         // The same layout in logical pixels...
         QCOMPARE(w.centralWidget()->size(), QSize(505, 390));
         QCOMPARE(w.Command1->geometry(), QRect(200, 136, 145, 33));

@@ -7,7 +7,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QListWidget>
+#include <QPainter>
 
 namespace
 {
@@ -277,18 +277,68 @@ private slots:
                  text);
     }
 
+    // The help text as painted: its second paragraph on a line of its own, pixel for pixel as
+    // the two paragraphs drawn apart would be.
     void helpTextBreaksBeforeItsSecondPart()
     {
         QCOMPARE(helpText.size(), 418);
         FormFixture f;
-        const HelpLabel* label = f.form->Label6;
-        QCOMPARE(label->text(), helpText);
-        const QStringList paragraphs = label->shownText().split(QLatin1Char('\n'));
-        QCOMPARE(paragraphs.size(), 2);
-        QVERIFY(paragraphs[0].endsWith(QStringLiteral("wiederholen.")));
-        QVERIFY(paragraphs[1].startsWith(QStringLiteral("Unter Einstellungen")));
-        // The two blanks inside the second part are kept.
-        QVERIFY(paragraphs[1].contains(QStringLiteral("Sie  die")));
+        HelpLabel* label = f.form->Label6;
+        f.form->Frame4->show();
+        QImage expected(label->size(), QImage::Format_ARGB32_Premultiplied);
+        expected.fill(QColor(255, 128, 0));
+        QPainter painter(&expected);
+        painter.setFont(label->font());
+        painter.drawText(label->contentsRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                         helpText.section(QString(70, QLatin1Char(' ')), 0, 0) + QLatin1Char('\n') +
+                             helpText.section(QString(70, QLatin1Char(' ')), 1));
+        painter.end();
+        QCOMPARE(label->grab().toImage().convertToFormat(expected.format()), expected);
+    }
+
+    // The etched line of the two framed panels: a grey groove with a white edge inside it, and
+    // Frame3's caption set into its top line. Negative places count from the right or bottom.
+    void etchedPanels_data()
+    {
+        QTest::addColumn<QString>("panel");
+        QTest::addColumn<QPoint>("place");
+        QTest::addColumn<QColor>("colour");
+        const QColor grey(128, 128, 128), white(Qt::white);
+        QTest::newRow("Frame4 top left") << "Frame4" << QPoint(0, 0) << grey;
+        QTest::newRow("Frame4 inner edge") << "Frame4" << QPoint(1, 1) << white;
+        QTest::newRow("Frame4 bottom right") << "Frame4" << QPoint(-2, -2) << grey;
+        QTest::newRow("Frame4 outer edge") << "Frame4" << QPoint(-1, -1) << white;
+        QTest::newRow("Frame3 line left of caption") << "Frame3" << QPoint(1, 6) << grey;
+        QTest::newRow("Frame3 its inner edge") << "Frame3" << QPoint(2, 7) << white;
+        QTest::newRow("Frame3 line right of caption") << "Frame3" << QPoint(-2, 6) << grey;
+        QTest::newRow("Frame3 bottom right") << "Frame3" << QPoint(-2, -2) << grey;
+    }
+    void etchedPanels()
+    {
+        QFETCH(QString, panel);
+        QFETCH(QPoint, place);
+        QFETCH(QColor, colour);
+        FormFixture f;
+        auto* frame = f.form->findChild<Panel*>(panel);
+        frame->show();
+        const QImage image = frame->grab().toImage();
+        const QPoint at((place.x() + image.width()) % image.width(),
+                        (place.y() + image.height()) % image.height());
+        QCOMPARE(image.pixelColor(at).rgb(), colour.rgb());
+        if (panel != QLatin1String("Frame3"))
+            return;
+        // The caption stands in the line: text above and below it, and no groove through it.
+        const QRect caption = frame->captionRect();
+        bool above = false, below = false, groove = false;
+        for (int x = caption.left() + 1; x < caption.right(); ++x) {
+            for (int y = caption.top(); y <= caption.bottom(); ++y) {
+                const QColor pixel = image.pixelColor(x, y);
+                above = above || (y < 6 && pixel.green() < 64);
+                below = below || (y > 6 && pixel.green() < 64);
+                groove = groove || (y == 6 && pixel.red() == 128);
+            }
+        }
+        QVERIFY(above && below && !groove);
     }
 
     void menu()
@@ -332,7 +382,7 @@ private slots:
     void fontsAndCaptionsFit()
     {
         if (QFontInfo(app::gameFont(app::standardPx)).family() != QLatin1String("Liberation Sans"))
-            QSKIP("Liberation Sans is not installed; caption widths depend on the face");
+            GZ_SKIP("Liberation Sans is not installed; caption widths depend on the face");
         FormFixture f;
         Form1& w = *f.form;
         QCOMPARE(w.Label1->font().pixelSize(), 16);

@@ -393,7 +393,7 @@ private slots:
     {
         QFETCH(bool, secondInPlace);
         if (secondInPlace && geteuid() != 0)
-            QSKIP("two users are needed: run as root");
+            GZ_SKIP("two users are needed: run as root");
         for (int round = 0; round < 8; ++round) {
             QTemporaryDir dir;
             const QString path = scores::scorePath(dir.path());

@@ -1,36 +1,19 @@
 #include "support/formfixture.h"
 #include "support/testmain.h"
 
-#include "settings/settingstext.h"
-
 namespace
 {
 
-QString statusFor(int length, const char* word)
+// The marked items of the speed and length menus, by name.
+QString marks(Form1& w)
 {
-    return QStringLiteral(" Einstellung:  %1 Farben merken bei %2 Geschwindigkeit.")
-        .arg(length)
-        .arg(QLatin1String(word));
-}
-
-QList<QAction*> checkedLengths(Form1& w)
-{
-    QList<QAction*> marked;
-    for (QAction* item : {w.es5, w.es10, w.es20, w.es30, w.es40, w.es50, w.selbst}) {
+    QStringList marked;
+    for (QAction* item : {w.schnell, w.mittel, w.langsam, w.es5, w.es10, w.es20, w.es30, w.es40,
+                          w.es50, w.selbst}) {
         if (item->isChecked())
-            marked << item;
+            marked << item->objectName();
     }
-    return marked;
-}
-
-QList<QAction*> checkedSpeeds(Form1& w)
-{
-    QList<QAction*> marked;
-    for (QAction* item : {w.schnell, w.mittel, w.langsam}) {
-        if (item->isChecked())
-            marked << item;
-    }
-    return marked;
+    return marked.join(QLatin1Char(' '));
 }
 
 } // namespace
@@ -39,167 +22,114 @@ class SettingsTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void statusTextAndDisplayTime_data()
+    // A walk through the menu items, as the player chooses them one after another; "selbst=60"
+    // answers the typed length's box, "selbst=" cancels it. After the walk exactly the last
+    // choices carry marks, and the status line, the length and the display time follow them.
+    void menuWalk_data()
     {
-        QTest::addColumn<QString>("speed");
-        QTest::addColumn<QString>("length");
-        QTest::addColumn<int>("targetcount");
+        QTest::addColumn<QString>("walk");
+        QTest::addColumn<QString>("marked");
+        QTest::addColumn<int>("length");
         QTest::addColumn<int>("displayMs");
-        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("word");
         QTest::newRow("start-up") << ""
-                                  << "" << 5 << 1500 << statusFor(5, "mittlerer");
+                                  << "mittel es5" << 5 << 1500 << "mittlerer";
         QTest::newRow("langsam") << "langsam"
-                                 << "" << 5 << 2500 << statusFor(5, "langsamer");
-        QTest::newRow("schnell, 50") << "schnell"
-                                     << "es50" << 50 << 750 << statusFor(50, "schneller");
-        QTest::newRow("mittel, 20") << "mittel"
-                                    << "es20" << 20 << 1500 << statusFor(20, "mittlerer");
-        QTest::newRow("langsam, 10") << "langsam"
-                                     << "es10" << 10 << 2500 << statusFor(10, "langsamer");
-        QTest::newRow("schnell, 30") << "schnell"
-                                     << "es30" << 30 << 750 << statusFor(30, "schneller");
-        QTest::newRow("mittel, 40") << "mittel"
-                                    << "es40" << 40 << 1500 << statusFor(40, "mittlerer");
+                                 << "langsam es5" << 5 << 2500 << "langsamer";
+        QTest::newRow("every speed") << "langsam schnell mittel langsam schnell"
+                                     << "schnell es5" << 5 << 750 << "schneller";
+        QTest::newRow("every length") << "es10 es20 es30 es40 es50 selbst=60 es10"
+                                      << "mittel es10" << 10 << 1500 << "mittlerer";
+        QTest::newRow("50, then schnell") << "es50 schnell"
+                                          << "schnell es50" << 50 << 750 << "schneller";
+        QTest::newRow("the marked items again") << "mittel es5"
+                                                << "mittel es5" << 5 << 1500 << "mittlerer";
+        QTest::newRow("typed 60") << "langsam es20 selbst=60"
+                                  << "langsam selbst" << 60 << 2500 << "langsamer";
+        QTest::newRow("typed, then cancelled") << "es30 selbst="
+                                               << "mittel es5" << 5 << 1500 << "mittlerer";
+        QTest::newRow("typed twice") << "selbst=7 selbst="
+                                     << "mittel es5" << 5 << 1500 << "mittlerer";
+        QTest::newRow("refused, then cancelled") << "es30 selbst=abc"
+                                                 << "mittel es5" << 5 << 1500 << "mittlerer";
     }
-    void statusTextAndDisplayTime()
+    void menuWalk()
     {
-        QFETCH(QString, speed);
-        QFETCH(QString, length);
-        QFETCH(int, targetcount);
+        QFETCH(QString, walk);
+        QFETCH(QString, marked);
+        QFETCH(int, length);
         QFETCH(int, displayMs);
-        QFETCH(QString, status);
+        QFETCH(QString, word);
         FormFixture f;
         Form1& w = *f.form;
-        // Through the menu items, as the player chooses them: length first, then speed.
-        if (!length.isEmpty())
-            w.findChild<QAction*>(length)->trigger();
-        if (!speed.isEmpty())
-            w.findChild<QAction*>(speed)->trigger();
-        QCOMPARE(w.targetcount, targetcount);
+        for (const QString& step : walk.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (step.startsWith(QLatin1String("selbst=")))
+                f.platform.inputs.push_back(step.mid(7));
+            w.findChild<QAction*>(step.section(QLatin1Char('='), 0, 0))->trigger();
+        }
+        QCOMPARE(marks(w), marked);
+        QCOMPARE(w.targetcount, length);
         QCOMPARE(w.Timer2->interval(), displayMs);
         QCOMPARE(w.Timer1->interval(), 750);
+        const QString status =
+            QStringLiteral(" Einstellung:  %1 Farben merken bei %2 Geschwindigkeit.")
+                .arg(length)
+                .arg(word);
         QCOMPARE(w.Label1->text(), status);
         QCOMPARE(w.statusline, status);
-        QCOMPARE(checkedSpeeds(w).size(), 1);
-        QCOMPARE(checkedLengths(w).size(), 1);
-        if (!length.isEmpty())
-            QCOMPARE(checkedLengths(w).first()->objectName(), length);
-        if (!speed.isEmpty())
-            QCOMPARE(checkedSpeeds(w).first()->objectName(), speed);
-        // Rebuilding changes nothing.
-        w.applysettings();
-        QCOMPARE(w.Label1->text(), status);
+        if (!f.platform.prompts.isEmpty()) {
+            QCOMPARE(f.platform.prompts[0].prompt, QStringLiteral("Bitte eine Zahl eingeben"));
+            QCOMPARE(f.platform.prompts[0].title,
+                     QStringLiteral("50 ist Ihnen also noch zu wenig"));
+            QCOMPARE(f.platform.prompts[0].preset, QStringLiteral("60"));
+        }
     }
 
-    void choosingTheMarkedItemAgainChangesNothing()
-    {
-        FormFixture f;
-        Form1& w = *f.form;
-        // A checkable action unchecks itself when triggered while checked.
-        w.mittel->trigger();
-        w.es5->trigger();
-        QCOMPARE(checkedSpeeds(w), QList<QAction*>{w.mittel});
-        QCOMPARE(checkedLengths(w), QList<QAction*>{w.es5});
-        QCOMPARE(w.Label1->text(), statusFor(5, "mittlerer"));
-        w.langsam->trigger();
-        QCOMPARE(w.targetcount, 5);
-        QCOMPARE(checkedLengths(w), QList<QAction*>{w.es5});
-    }
-
-    void typedLengthPrefilled60()
-    {
-        FormFixture f;
-        Form1& w = *f.form;
-        f.platform.inputs = {QStringLiteral("60")};
-        w.selbst->trigger();
-        QCOMPARE(f.platform.prompts.size(), 1);
-        QCOMPARE(f.platform.prompts[0].prompt, QStringLiteral("Bitte eine Zahl eingeben"));
-        QCOMPARE(f.platform.prompts[0].title, QStringLiteral("50 ist Ihnen also noch zu wenig"));
-        QCOMPARE(f.platform.prompts[0].preset, QStringLiteral("60"));
-        QCOMPARE(w.targetcount, 60);
-        QCOMPARE(checkedLengths(w), QList<QAction*>{w.selbst});
-        QCOMPARE(w.Label1->text(), statusFor(60, "mittlerer"));
-        QVERIFY(f.platform.boxes.isEmpty());
-    }
-
-    void cancelledTypedLengthGivesFive()
-    {
-        FormFixture f;
-        Form1& w = *f.form;
-        w.es30->trigger();
-        w.selbst->trigger(); // nothing queued: the box is cancelled
-        QCOMPARE(w.targetcount, 5);
-        QCOMPARE(checkedLengths(w), QList<QAction*>{w.es5});
-        QCOMPARE(w.Label1->text(), statusFor(5, "mittlerer"));
-    }
-
-    void typedLengthAccepted_data()
+    // A typed answer: a whole number from 1 to 500 is the length; anything else is explained
+    // and asked for again, pre-filled with it, until it is corrected or the box is cancelled.
+    void typedLength_data()
     {
         QTest::addColumn<QString>("answer");
-        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("length"); // 0: refused
         QTest::newRow("1") << "1" << 1;
         QTest::newRow("500") << "500" << 500;
         QTest::newRow("blanks around") << "  42 " << 42;
         QTest::newRow("tab around") << "\t12\t" << 12;
-        QTest::newRow("leading zero") << "007" << 7;
+        QTest::newRow("leading zeros") << "0000000000000000000000500" << 500;
+        QTest::newRow("text") << "zwanzig" << 0;
+        QTest::newRow("fraction") << "12.5" << 0;
+        QTest::newRow("decimal comma") << "12,5" << 0;
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("negative") << "-3" << 0;
+        QTest::newRow("plus sign") << "+3" << 0;
+        QTest::newRow("above 500") << "501" << 0;
+        QTest::newRow("too large for any integer") << QString(10000, QLatin1Char('9')) << 0;
+        QTest::newRow("arabic-indic digits") << QStringLiteral("\u0663\u0660") << 0;
+        QTest::newRow("fullwidth digits") << QStringLiteral("\uFF16\uFF10") << 0;
+        QTest::newRow("only blanks") << "   " << 0;
+        QTest::newRow("number with text") << "60 Farben" << 0;
     }
-    void typedLengthAccepted()
+    void typedLength()
     {
         QFETCH(QString, answer);
         QFETCH(int, length);
         FormFixture f;
-        f.platform.inputs = {answer};
-        f.form->selbst_Click();
-        QCOMPARE(f.form->targetcount, length);
-        QCOMPARE(checkedLengths(*f.form), QList<QAction*>{f.form->selbst});
-        QCOMPARE(f.form->Label1->text(), statusFor(length, "mittlerer"));
-    }
-
-    void typedLengthRejected_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::newRow("text") << "zwanzig";
-        QTest::newRow("fraction") << "12.5";
-        QTest::newRow("decimal comma") << "12,5";
-        QTest::newRow("zero") << "0";
-        QTest::newRow("negative") << "-3";
-        QTest::newRow("plus sign") << "+3";
-        QTest::newRow("above 500") << "501";
-        QTest::newRow("too large for any integer") << "99999999999999999999999999";
-        QTest::newRow("arabic-indic digits") << QStringLiteral("\u0663\u0660");
-        QTest::newRow("fullwidth digits") << QStringLiteral("\uFF16\uFF10");
-        QTest::newRow("only blanks") << "   ";
-        QTest::newRow("number with text") << "60 Farben";
-    }
-    void typedLengthRejected()
-    {
-        QFETCH(QString, answer);
-        FormFixture f;
         Form1& w = *f.form;
         w.es20_Click();
-        // The bad answer, then the corrected one.
         f.platform.inputs = {answer, QStringLiteral("25")};
         w.selbst_Click();
-        QCOMPARE(f.platform.boxes.size(), 1);
-        QVERIFY(f.platform.boxes[0].text.contains(QStringLiteral("1 bis 500")));
-        QCOMPARE(f.platform.prompts.size(), 2);
-        QCOMPARE(f.platform.prompts[1].preset, answer); // left to be corrected
-        QCOMPARE(w.targetcount, 25);
-        QCOMPARE(checkedLengths(w), QList<QAction*>{w.selbst});
-
-        // Given up with cancel: the length 5, as for an empty answer.
-        FormFixture g;
-        g.platform.inputs = {answer};
-        g.form->selbst_Click();
-        QCOMPARE(g.form->targetcount, 5);
-        QCOMPARE(checkedLengths(*g.form), QList<QAction*>{g.form->es5});
-        QCOMPARE(g.form->Label1->text(), statusFor(5, "mittlerer"));
-    }
-
-    void parseLengthNeverOverflows()
-    {
-        QCOMPARE(settings::parseLength(QString(10000, QLatin1Char('9'))), std::nullopt);
-        QCOMPARE(settings::parseLength(QStringLiteral("0000000000000000000000500")), 500);
+        if (length > 0) {
+            QVERIFY(f.platform.boxes.isEmpty());
+            QCOMPARE(w.targetcount, length);
+        } else {
+            QCOMPARE(f.platform.boxes.size(), 1);
+            QCOMPARE(f.platform.boxes[0].text,
+                     QStringLiteral("Bitte geben Sie eine ganze Zahl von 1 bis 500 ein."));
+            QCOMPARE(f.platform.boxes[0].title, QStringLiteral("50 ist Ihnen also noch zu wenig"));
+            QCOMPARE(f.platform.prompts[1].preset, answer); // left to be corrected
+            QCOMPARE(w.targetcount, 25);
+        }
+        QCOMPARE(marks(w), QStringLiteral("mittel selbst"));
     }
 
     void helpPanelDuringARound()
@@ -221,13 +151,22 @@ private slots:
         QVERIFY(w.Timer1->isActive());
     }
 
-    void quitAnsweredNo()
+    // The quit question during a round with the help open: No leaves everything as it was, Yes
+    // ends the game at once and leaves the list alone.
+    void quit_data()
     {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Nein") << false;
+        QTest::newRow("Ja") << true;
+    }
+    void quit()
+    {
+        QFETCH(bool, yes);
         FormFixture f;
         Form1& w = *f.form;
         w.Command1_Click();
         w.hilf_Click();
-        f.platform.answers = {Platform::Answer::No};
+        f.platform.answers = {yes ? Platform::Answer::Yes : Platform::Answer::No};
         w.kl->trigger();
         QCOMPARE(f.platform.boxes.size(), 1);
         const FakePlatform::Box box = f.platform.boxes[0];
@@ -235,10 +174,13 @@ private slots:
         QCOMPARE(box.title, QStringLiteral("Ich frage lieber mal nach?"));
         QCOMPARE(box.buttons, Platform::Buttons::YesNo);
         QCOMPARE(box.icon, Platform::Icon::None);
-        QVERIFY(!f.platform.ended);
-        QVERIFY(w.Timer1->isActive());
-        QVERIFY(!w.Frame4->isHidden());
-        QVERIFY(w.Command1->isHidden());
+        QCOMPARE(f.platform.ended, yes);
+        QVERIFY(!QFile::exists(f.scorePath()));
+        if (!yes) {
+            QVERIFY(w.Timer1->isActive());
+            QVERIFY(!w.Frame4->isHidden());
+            QVERIFY(w.Command1->isHidden());
+        }
     }
 
     void closeBoxEndsWithoutAQuestion()
@@ -254,16 +196,6 @@ private slots:
         QVERIFY(w.close()); // accepted: nothing asks
         QVERIFY(f.platform.boxes.isEmpty());
         QVERIFY(!w.isVisible());
-    }
-
-    void quitAnsweredYes()
-    {
-        FormFixture f;
-        Form1& w = *f.form;
-        f.platform.answers = {Platform::Answer::Yes};
-        w.kl->trigger();
-        QVERIFY(f.platform.ended);
-        QVERIFY(!QFile::exists(f.scorePath()));
     }
 };
 
