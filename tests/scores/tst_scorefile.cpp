@@ -90,8 +90,8 @@ private slots:
     // the C1 control of the same value, so that they survive a rewrite.
     void codePageHighBytes()
     {
-        const QString defined = QStringLiteral(
-            "€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F\u0090‘’“”•–—˜™š›œ\u009DžŸ");
+        const QString defined =
+            QStringLiteral("€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F\u0090‘’“”•–—˜™š›œ\u009DžŸ");
         QByteArray bytes;
         for (int b = 0x80; b <= 0x9F; ++b)
             bytes.append(char(b));
