@@ -7,7 +7,6 @@
 #include "benchstats.h"
 #include "scores/scorefile.h"
 #include "scores/scorelist.h"
-#include "scores/scoretext.h"
 #include "support/fakeplatform.h"
 #include "support/lines.h"
 
@@ -28,20 +27,6 @@ namespace
 
 constexpr qint64 MiB = 1024 * 1024;
 
-long statusKiB(const char* key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word) {
-        if (word == key) {
-            long value = 0;
-            status >> value;
-            return value;
-        }
-    }
-    return -1;
-}
-
 struct Figure {
     double ms;
     double peakMB; // above the memory in use before
@@ -53,12 +38,12 @@ Figure measure(const std::function<void()>& work)
 {
     malloc_trim(0);
     std::ofstream("/proc/self/clear_refs") << "5";
-    const long idle = statusKiB("VmRSS:");
+    const long idle = statusKiB("/proc/self/status", "VmRSS:");
     QElapsedTimer clock;
     clock.start();
     work();
     const double ms = double(clock.nsecsElapsed()) / 1e6;
-    return {ms, double(statusKiB("VmHWM:") - idle) / 1024.0};
+    return {ms, double(statusKiB("/proc/self/status", "VmHWM:") - idle) / 1024.0};
 }
 
 void writeFile(const QString& path, const QByteArray& line, qint64 bytes)

@@ -9,7 +9,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -25,21 +24,6 @@ struct Sample {
     double mapMs = -1;
     double hwmKiB = -1;
 };
-
-double peakMemoryKiB(pid_t pid)
-{
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmHWM:") {
-            double value = 0;
-            status >> value;
-            return value;
-        }
-        status.ignore(4096, '\n');
-    }
-    return -1;
-}
 
 Sample launch(xcb_connection_t* connection, const char* program)
 {
@@ -64,7 +48,7 @@ Sample launch(xcb_connection_t* connection, const char* program)
         }
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    sample.hwmKiB = peakMemoryKiB(pid);
+    sample.hwmKiB = double(statusKiB("/proc/" + std::to_string(pid) + "/status", "VmHWM:"));
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     return sample;

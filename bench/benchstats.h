@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <string>
 #include <vector>
 
 // Order statistics of a set of samples.
@@ -27,4 +29,19 @@ inline void defaultToOffscreen()
 inline double median(const std::vector<double>& values)
 {
     return quantile(values, 0.5);
+}
+
+// A figure in kB from a /proc/.../status file, such as "VmHWM:" (peak) or "VmRSS:"; -1 if absent.
+inline long statusKiB(const std::string& statusFile, const std::string& key)
+{
+    std::ifstream status(statusFile);
+    std::string word;
+    while (status >> word) {
+        if (word == key) {
+            long value = -1;
+            status >> value;
+            return value;
+        }
+    }
+    return -1;
 }
