@@ -141,15 +141,15 @@ int main(int argc, char* argv[])
             report(name, "gaps", d.gap);
             std::printf("  %-16s drift of the whole presentation %+.2f ms\n", name, d.drift);
             if (backend == IntervalTimer::Backend::KernelDeadline) {
-                std::vector<double> all = d.display;
-                all.insert(all.end(), d.gap.begin(), d.gap.end());
-                met = met && median(all) <= 0.3 && quantile(all, 1.0) <= 1.0 &&
-                      quantile(all, 0.0) >= 0.0 && (run.length != 20 || d.drift <= 10.0);
+                for (const std::vector<double>* kind : {&d.display, &d.gap})
+                    met = met && median(*kind) <= 0.3 && quantile(*kind, 1.0) <= 1.0 &&
+                          quantile(*kind, 0.0) >= 0.0;
+                met = met && (run.length != 20 || d.drift <= 10.0);
             }
         }
     }
-    std::printf("goals for timerfd: median <= 0.3 ms, max <= 1 ms, none early, drift of length 20 "
-                "at schnell <= 10 ms: %s\n",
+    std::printf("goals for timerfd, display times and gaps at every speed: median <= 0.3 ms, "
+                "max <= 1 ms, none early; drift of length 20 at schnell <= 10 ms: %s\n",
                 met ? "met" : "NOT met");
     return 0;
 }
