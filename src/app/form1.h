@@ -114,11 +114,6 @@ private:
     // The control of the topmost open panel, or null when none is open.
     QWidget* panelfocus() const;
     void centre();
-    // Where the focus was before the first of the open panels opened.
-    QPointer<QWidget> keptfocus;
-    // The control under the first click of the last double-click or single click.
-    QPointer<QWidget> pressed;
-    bool centred = false;
     void applyFonts();
     // The colour buttons in the order in which they are shown and hidden.
     std::array<QPushButton*, 4> colourbuttons() const;
@@ -131,4 +126,10 @@ private:
     QString scorepath() const;
     void reportscorefile(const QString& problem);
     void reportunreadable(const QString& path, const QString& more = {});
+
+    // Input: where the focus was before the first of the open panels opened, the control under
+    // the first click of the last click or double-click, and whether the window was centred.
+    QPointer<QWidget> keptfocus;
+    QPointer<QWidget> pressed;
+    bool centred = false;
 };
