@@ -94,6 +94,7 @@ int IntervalTimer::remainingTime() const
 {
     if (!active)
         return -1;
+    // Rounded up: a precise QTimer counts whole milliseconds and must not fire before the deadline.
     const nanoseconds left = deadline - monotonicNow();
     return left.count() <= 0 ? 0 : int(ceil<milliseconds>(left).count());
 }
@@ -133,9 +134,7 @@ void IntervalTimer::arm()
         closeKernelTimer();
     }
 #endif
-    // Rounded up: a precise QTimer counts whole milliseconds and must not fire before the deadline.
-    const nanoseconds left = deadline - monotonicNow();
-    timer.start(left.count() <= 0 ? 0 : int(ceil<milliseconds>(left).count()));
+    timer.start(remainingTime());
 }
 
 void IntervalTimer::expired()

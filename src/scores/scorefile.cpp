@@ -119,8 +119,7 @@ SaveOutcome rewriteInPlace(const QString& path, const QString& entryLine, QStrin
         break;
     }
     QFile old;
-    if (!old.open(list.fd, QIODevice::ReadWrite | QIODevice::Unbuffered) ||
-        old.size() > maxFileSize)
+    if (!openList(old, QIODevice::ReadWrite, list.fd))
         return SaveOutcome::ReadFailed;
     QTemporaryFile merged;
     if (!merged.open())
@@ -159,6 +158,14 @@ bool fileExists(const QString& path)
     return regular && !error;
 }
 
+bool openList(QFile& file, QIODevice::OpenMode mode, int fd)
+{
+    // Unbuffered: the chunks are read straight into the scanner's own buffer.
+    mode |= QIODevice::Unbuffered;
+    const bool opened = fd < 0 ? file.open(mode) : file.open(fd, mode);
+    return opened && file.size() <= maxFileSize;
+}
+
 QString shownText(QByteArrayView head, qint64 length)
 {
     QString text = decode1252(head.first(std::min<qint64>(head.size(), longestShown)));
@@ -182,7 +189,7 @@ Count countLines(QIODevice& list, int score)
 Count countLines(const QString& path, int score)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || file.size() > maxFileSize)
+    if (!openList(file, QIODevice::ReadOnly))
         return {};
     return countLines(file, score);
 }
@@ -246,8 +253,7 @@ SaveOutcome saveEntry(const QString& path, const QString& entryLine, QStringList
     case Lock::Missing:
         break;
     case Lock::Locked:
-        if (!old.open(list.fd, QIODevice::ReadOnly | QIODevice::Unbuffered) ||
-            old.size() > maxFileSize)
+        if (!openList(old, QIODevice::ReadOnly, list.fd))
             return SaveOutcome::ReadFailed;
         break;
     }

@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
-
-class QIODevice;
 
 // Reading and writing best.lst. The file is read anew at every access, in chunks, so that its
 // size costs time but no memory. It is rewritten only under a lock on the file that every copy of
@@ -26,6 +25,10 @@ QString scorePath(const QString& programDirectory);
 
 // True only for an existing ordinary file; false for a directory and on any error.
 bool fileExists(const QString& path);
+
+// Opens a list to be read in chunks (from its name, or from an open descriptor when fd is given);
+// false when it cannot be opened or is larger than any list of best results.
+bool openList(QFile& file, QIODevice::OpenMode mode, int fd = -1);
 
 // A line's text as shown: its first longestShown characters, and "…" when there are more.
 QString shownText(QByteArrayView head, qint64 length);

@@ -9,7 +9,7 @@ namespace scores
 ScoreList::Load ScoreList::load(const QString& path)
 {
     auto opened = std::make_unique<QFile>(path);
-    if (!opened->open(QIODevice::ReadOnly | QIODevice::Unbuffered) || opened->size() > maxFileSize)
+    if (!openList(*opened, QIODevice::ReadOnly))
         return Load::Unreadable;
     std::vector<Place> found;
     const bool read = scanLines(*opened, 0, [&](const ScannedLine& line) {
