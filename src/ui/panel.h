@@ -18,7 +18,7 @@ public:
     void setFill(const QColor& colour);
     bool etched() const { return hasLine; }
     void setEtched(bool on);
-    QString caption() const { return captionText; }
+    const QString& caption() const { return captionText; }
     void setCaption(const QString& text);
     // Where the caption is drawn, for checking that it fits.
     QRect captionRect() const;
