@@ -80,7 +80,7 @@ gz_base_packages=(
 # The quality gates, by the release's default toolchain names: the sanitizer runtimes and
 # libFuzzer come with clang's runtime package.
 gz_fuzz_packages=(clang libclang-rt-dev)
-gz_check_packages=(clang-tidy cppcheck desktop-file-utils appstream)
+gz_check_packages=(clang-tidy cppcheck desktop-file-utils appstream openbox)
 # What scripts/release-check needs on the host.
 gz_release_check_packages=(mmdebstrap git)
 

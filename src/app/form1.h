@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 class QAction;
 
@@ -97,11 +98,16 @@ public:
     void best_Click();
     void Command8_Click();
 
-    // Keys, focus and double-clicks (src/app/input.cpp)
+    // Keys, focus and bursts of clicks (src/app/input.cpp)
     void settlefocus();
+    // Escape: closes the help or the viewer, else cancels.
+    void pressescape();
+    // Whether an open panel lies over any part of the control.
+    bool covered(const QWidget* control) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -128,8 +134,11 @@ private:
     void reportunreadable(const QString& path, const QString& more = {});
 
     // Input: where the focus was before the first of the open panels opened, the control under
-    // the first click of the last click or double-click, and whether the window was centred.
+    // the first click of the last burst of clicks, when and where the last press came, and
+    // whether the window was centred.
     QPointer<QWidget> keptfocus;
     QPointer<QWidget> pressed;
+    std::optional<ulong> lastpress;
+    QPoint lastpressat;
     bool centred = false;
 };

@@ -1,8 +1,10 @@
 #include "app/form1.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyleHints>
 #include <QWindow>
 
 #include <algorithm>
@@ -12,11 +14,8 @@ void Form1::wireinput()
     // The colour buttons in their order on screen, and cancel; the keypad's digits match too.
     // Through click(): a delayed animateClick could swallow a quick second press of the same key.
     // A focused name box takes digits as text before any of these sees them.
-    const std::pair<QPushButton*, Qt::Key> keys[] = {{Command3, Qt::Key_1},
-                                                     {Command4, Qt::Key_2},
-                                                     {Command5, Qt::Key_3},
-                                                     {Command6, Qt::Key_4},
-                                                     {Command2, Qt::Key_Escape}};
+    const std::pair<QPushButton*, Qt::Key> keys[] = {
+        {Command3, Qt::Key_1}, {Command4, Qt::Key_2}, {Command5, Qt::Key_3}, {Command6, Qt::Key_4}};
     for (const auto& [button, key] : keys) {
         auto* shortcut = new QShortcut(this);
         shortcut->setKey(key);
@@ -25,6 +24,9 @@ void Form1::wireinput()
                 button->click();
         });
     }
+    auto* escape = new QShortcut(this);
+    escape->setKey(Qt::Key_Escape);
+    connect(escape, &QShortcut::activated, this, &Form1::pressescape);
     connect(Text1, &QLineEdit::returnPressed, Command9, &QPushButton::click);
     // The focus follows the panels as they open and close.
     for (Panel* panel : {Frame1, Frame2, Frame3, Frame4})
@@ -43,6 +45,57 @@ QWidget* Form1::panelfocus() const
             return control;
     }
     return nullptr;
+}
+
+bool Form1::covered(const QWidget* control) const
+{
+    // The panels stack above every control of the window and in the order of panelcontrols();
+    // a control in a panel lies only under the panels above its own.
+    const QRect area(control->mapTo(this, QPoint(0, 0)), control->size());
+    for (const auto& [panel, focus] : panelcontrols()) {
+        if (panel == control || panel->isAncestorOf(control))
+            return false;
+        if (!panel->isHidden() &&
+            QRect(panel->mapTo(this, QPoint(0, 0)), panel->size()).intersects(area))
+            return true;
+    }
+    return false;
+}
+
+bool Form1::focusNextPrevChild(bool next)
+{
+    QWidget* top = panelfocus();
+    if (!top)
+        return QMainWindow::focusNextPrevChild(next);
+    // Tab goes round what the player sees, in the tab order, never to a control that a panel
+    // covers; from anywhere else it goes to the topmost panel first.
+    QList<QWidget*> ring;
+    for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(this) &&
+            !covered(w))
+            ring.append(w);
+    }
+    const qsizetype at = ring.indexOf(focusWidget());
+    const qsizetype count = ring.size();
+    QWidget* target = at < 0 ? top : next ? ring[(at + 1) % count] : ring[(at + count - 1) % count];
+    target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void Form1::pressescape()
+{
+    // The help and the viewer close as their own buttons close them, the topmost first; the
+    // name entry and the result keep Escape for cancel, so that no key throws a result away.
+    for (const auto& [panel, button] :
+         {std::pair<Panel*, QPushButton*>{Frame4, Command11}, {Frame2, Command8}}) {
+        if (!panel->isHidden()) {
+            if (!covered(button))
+                button->click();
+            return;
+        }
+    }
+    if (Command2->isVisible())
+        Command2->click();
 }
 
 void Form1::settlefocus()
@@ -94,17 +147,33 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
             centre();
         }
         break;
-    case QEvent::MouseButtonPress: {
-        // The press that completes a double-click reaches no widget: its double-click event does.
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (!mouse->flags().testFlag(Qt::MouseEventCreatedDoubleClick))
-            pressed = childAt(mouse->position().toPoint());
-        break;
+        const QPoint at = mouse->position().toPoint();
+        if (event->type() == QEvent::MouseButtonPress) {
+            // A press soon after the last one and near it goes on a burst of clicks.
+            const QStyleHints* hints = QGuiApplication::styleHints();
+            const bool burst =
+                lastpress &&
+                mouse->timestamp() - *lastpress <= ulong(hints->mouseDoubleClickInterval()) &&
+                (at - lastpressat).manhattanLength() <= hints->mouseDoubleClickDistance();
+            lastpress = mouse->timestamp();
+            lastpressat = at;
+            if (!burst) {
+                pressed = childAt(at);
+                return false;
+            }
+            // The press that completes a double-click reaches no widget: its double-click
+            // event does.
+            if (mouse->flags().testFlag(Qt::MouseEventCreatedDoubleClick))
+                return false;
+        }
+        // Every later click of a burst belongs to the control that took its first one, or to
+        // none when that one is gone; whatever appeared or was uncovered under the pointer
+        // since then never gets it.
+        return childAt(at) != pressed;
     }
-    case QEvent::MouseButtonDblClick:
-        // The second click of a double-click belongs to the control that took the first one;
-        // whatever appeared or was uncovered under the pointer since then never gets it.
-        return childAt(static_cast<QMouseEvent*>(event)->position().toPoint()) != pressed;
     default:
         break;
     }

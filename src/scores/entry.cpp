@@ -2,6 +2,9 @@
 
 #include "scores/scoretext.h"
 
+#include <QFileInfo>
+#include <QLocale>
+
 bool Form1::fileexists(const QString& datei) const
 {
     return scores::fileExists(datei);
@@ -21,6 +24,14 @@ void Form1::reportscorefile(const QString& problem)
 
 void Form1::reportunreadable(const QString& path, const QString& more)
 {
+    // A list too large to be read is not damaged: the player should not look for a fault.
+    if (QFileInfo(path).size() > scores::maxFileSize) {
+        reportscorefile(QStringLiteral("Die Bestenliste ist zu groß, um gelesen zu werden:\n") +
+                        path + QStringLiteral("\n\nGelesen werden Listen bis ") +
+                        QLocale(QLocale::German).toString(scores::maxFileSize) +
+                        QStringLiteral(" Bytes.") + more);
+        return;
+    }
     reportscorefile(QStringLiteral("Die Bestenliste konnte nicht gelesen werden:\n") + path + more);
 }
 
@@ -43,8 +54,9 @@ void Form1::qualificationtest()
 
 void Form1::offerentry()
 {
+    // The name box takes the focus unless the help lies over it.
     Frame3->show();
-    Text1->setFocus();
+    settlefocus();
 }
 
 void Form1::Command9_Click()

@@ -30,9 +30,10 @@ QString snapshot(FormFixture& f)
 }
 
 // Shows the window and brings the game into the named state: idle, presenting (the first colour
-// on display), answering (GRÜN, ROT, BLAU, GELB shown), result (after 1 2 4), entry (its OK
-// pressed), help or viewer (opened from idle), the entry over the viewer, or help and viewer over
-// the answering, opened with ROT focused.
+// on display), answering (GRÜN, ROT, BLAU, GELB shown; "answering green": four times GRÜN),
+// result (after 1 2 4), entry (its OK pressed), help or viewer (opened from idle), the entry over
+// the viewer, help and viewer over the answering (opened with ROT focused), help or viewer over
+// the presenting, help opened over the entry, or the entry opened under the help.
 void enter(FormFixture& f, const QString& state)
 {
     Form1& w = *f.form;
@@ -42,10 +43,17 @@ void enter(FormFixture& f, const QString& state)
         writeLines(f.scorePath(), {scores::scoreLine(9, QStringLiteral("Eva"))});
         w.best->trigger();
     };
-    if (state == QLatin1String("presenting")) {
+    if (state.endsWith(QLatin1String("presenting"))) {
         f.platform.randoms = randomsFor({1});
         w.Command1->click();
         w.Timer1_Timer();
+        if (state.startsWith(QLatin1String("help")))
+            w.hilf->trigger();
+        if (state.startsWith(QLatin1String("viewer")))
+            openViewer();
+    } else if (state == QLatin1String("answering green")) {
+        w.targetcount = 4;
+        f.present({1, 1, 1, 1});
     } else if (state == QLatin1String("viewer") || state == QLatin1String("entry over viewer")) {
         openViewer();
         if (state == QLatin1String("entry over viewer"))
@@ -60,17 +68,25 @@ void enter(FormFixture& f, const QString& state)
             w.hilf->trigger();
             openViewer();
         }
-        if (state == QLatin1String("result") || state == QLatin1String("entry"))
+        if (state != QLatin1String("answering") && !state.endsWith(QLatin1String("answering")))
             f.answer({1, 2, 4});
-        if (state == QLatin1String("entry"))
-            w.Command7->click();
+        if (state == QLatin1String("entry under help"))
+            w.hilf->trigger();
+        if (state.startsWith(QLatin1String("entry")) || state == QLatin1String("help over entry"))
+            w.Command7_Click(); // covered by the help in "entry under help"
+        if (state == QLatin1String("help over entry"))
+            w.hilf->trigger();
     }
 }
 
 void type(QWindow* window, const QString& keys)
 {
-    for (const QString& key : keys.split(QLatin1Char(' '))) {
-        if (key == QLatin1String("Esc"))
+    for (const QString& key : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (key == QLatin1String("Tab"))
+            QTest::keyClick(window, Qt::Key_Tab);
+        else if (key == QLatin1String("Backtab"))
+            QTest::keyClick(window, Qt::Key_Backtab, Qt::ShiftModifier);
+        else if (key == QLatin1String("Esc"))
             QTest::keyClick(window, Qt::Key_Escape);
         else if (key == QLatin1String("Space"))
             QTest::keyClick(window, Qt::Key_Space);
@@ -108,13 +124,23 @@ private slots:
             {"result", "Space", "idle Frame3 clicks=3 focus=Text1 name="},
             {"entry", "1 KP2 Esc", "idle Frame3 clicks=3 focus=Text1 name=12"},
             {"entry", "Return", "idle clicks=3 focus=Command1 list=1"},
-            {"help", "1 Esc", "idle Frame4 clicks=0 focus=Command11"},
-            {"help", "Space", "idle clicks=0 focus=Command1"},
+            {"help", "1 Tab Space", "idle clicks=0 focus=Command1"},
+            {"help", "Backtab Tab Tab Space", "idle clicks=0 focus=Command1"},
+            {"help", "Esc", "idle clicks=0 focus=Command1"},
+            {"help over presenting", "Esc", "presenting clicks=0 focus=Command2"},
+            {"help over presenting", "Tab Space", "idle Frame4 clicks=0 focus=Command11"},
             {"help and viewer over answering", "1 Space Space",
              "answering clicks=1 focus=Command4 list=1"},
-            {"viewer", "1 Esc", "idle Frame2 clicks=0 focus=Command8 list=1"},
-            {"viewer", "Space", "idle clicks=0 focus=Command1 list=1"},
-            {"entry over viewer", "Return", "idle Frame2 clicks=3 focus=Command8 list=2"},
+            {"help and viewer over answering", "Esc Esc Esc",
+             "idle clicks=0 focus=Command1 list=1"},
+            {"viewer", "1 Tab Tab Space", "idle clicks=0 focus=Command1 list=1"},
+            {"viewer", "Backtab Backtab Space", "idle clicks=0 focus=Command1 list=1"},
+            {"viewer", "Esc", "idle clicks=0 focus=Command1 list=1"},
+            {"viewer over presenting", "Esc Esc", "idle clicks=0 focus=Command1 list=1"},
+            {"entry over viewer", "Esc Return", "idle Frame2 clicks=3 focus=Command8 list=2"},
+            {"help over entry", "Tab Return", "idle Frame3 Frame4 clicks=3 focus=Command11 name="},
+            {"help over entry", "Esc 7 Return", "idle clicks=3 focus=Command1 list=1"},
+            {"entry under help", "Space", "idle Frame3 clicks=3 focus=Text1 name="},
         };
         for (const auto& [state, keys, after] : rows)
             QTest::addRow("%s: %s", state, keys) << state << keys << after;
@@ -130,32 +156,58 @@ private slots:
         QCOMPARE(snapshot(f), after);
     }
 
-    // The second click of a double-click goes only where the first one went.
-    void doubleClicks_data()
+    // Every click of a quick burst goes only where its first one went.
+    void bursts_data()
     {
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("under");
+        QTest::addColumn<int>("clicks");
         QTest::addColumn<QString>("after");
-        QTest::newRow("result's OK over the entry's abbrechen")
-            << "result"
-            << "Command7"
-            << "Command10"
-            << "idle Frame3 clicks=3 focus=Text1 name=";
-        QTest::newRow("viewer's ok over Start") << "viewer"
-                                                << "Command8"
-                                                << "Command1"
-                                                << "idle clicks=0 focus=Command1 list=1";
-        QTest::newRow("one colour twice") << "answering"
-                                          << "Command3"
-                                          << "Command3"
-                                          << "answering Frame1 clicks=2 focus=Command7";
+        const struct {
+            const char* name;
+            const char* state;
+            const char* first;
+            const char* under;
+            QList<int> clicks;
+            const char* after;
+        } rows[] = {
+            {"result's OK over the entry's abbrechen",
+             "result",
+             "Command7",
+             "Command10",
+             {2, 3, 4},
+             "idle Frame3 clicks=3 focus=Text1 name="},
+            {"viewer's ok over Start",
+             "viewer",
+             "Command8",
+             "Command1",
+             {2, 3, 4},
+             "idle clicks=0 focus=Command1 list=1"},
+        };
+        for (const auto& row : rows) {
+            for (const int clicks : row.clicks)
+                QTest::addRow("%s, %d clicks", row.name, clicks)
+                    << row.state << row.first << row.under << clicks << row.after;
+        }
+        // One colour clicked quickly counts every click.
+        for (const int clicks : {2, 3})
+            QTest::addRow("GRÜN, %d clicks", clicks)
+                << "answering green"
+                << "Command3"
+                << "Command3" << clicks
+                << QStringLiteral("answering clicks=%1 focus=Command3").arg(clicks);
+        QTest::addRow("GRÜN, 4 clicks")
+            << "answering green"
+            << "Command3"
+            << "Command3" << 4 << "answering Frame1 clicks=5 focus=Command7";
     }
-    void doubleClicks()
+    void bursts()
     {
         QFETCH(QString, state);
         QFETCH(QString, first);
         QFETCH(QString, under);
+        QFETCH(int, clicks);
         QFETCH(QString, after);
         FormFixture f;
         enter(f, state);
@@ -166,7 +218,19 @@ private slots:
         };
         const QRect both = area(first) & area(under);
         QVERIFY(!both.isEmpty());
-        QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, both.center());
+        // 25 ms apart, as a quick hand clicks: the platform makes a double-click of every second
+        // press, and the others come as plain presses.
+        QWindow* window = w.windowHandle();
+        const QPoint at = both.center();
+        for (int click = 0; click < clicks; ++click) {
+            QTest::lastMouseTimestamp += 25;
+            qt_handleMouseEvent(window, at, window->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                                QEvent::MouseButtonPress, {}, QTest::lastMouseTimestamp);
+            qt_handleMouseEvent(window, at, window->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                                QEvent::MouseButtonRelease, {}, QTest::lastMouseTimestamp);
+            QCoreApplication::processEvents();
+        }
+        QTest::lastMouseTimestamp += 1000; // the burst is over
         QCOMPARE(snapshot(f), after);
     }
 };

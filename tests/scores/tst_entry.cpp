@@ -218,15 +218,16 @@ private slots:
         QVERIFY(!QFileInfo::exists(f.platform.directory));
     }
 
-    // Larger than any list of best results: each reader says so and changes nothing.
-    void unreadableFile_data()
+    // Larger than any list of best results: each reader says that it is too large, and changes
+    // nothing.
+    void oversizedFile_data()
     {
         QTest::addColumn<QString>("reader");
         QTest::newRow("viewer") << "viewer";
         QTest::newRow("OK") << "OK";
         QTest::newRow("schon erledigt") << "save";
     }
-    void unreadableFile()
+    void oversizedFile()
     {
         QFETCH(QString, reader);
         FormFixture f;
@@ -243,7 +244,9 @@ private slots:
         }
         QCOMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.boxes[0].text,
-                 QStringLiteral("Die Bestenliste konnte nicht gelesen werden:\n") + f.scorePath() +
+                 QStringLiteral("Die Bestenliste ist zu groß, um gelesen zu werden:\n") +
+                     f.scorePath() +
+                     QStringLiteral("\n\nGelesen werden Listen bis 67.108.864 Bytes.") +
                      (reader == QLatin1String("save")
                           ? QStringLiteral("\n\nIhr Eintrag wurde nicht gespeichert; die Liste "
                                            "bleibt, wie sie war.")

@@ -1,0 +1,35 @@
+// The window as a window manager frames it: run on a real X display (xvfb with openbox, by
+// framed_check.sh), where the frame is known only after the window has been mapped.
+#include "support/formfixture.h"
+#include "support/testmain.h"
+
+#include <QScreen>
+
+class FramedTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void centredWithItsFrame()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GZ_SKIP("needs an X display with a window manager (framed_check.sh)");
+        FormFixture f;
+        Form1& w = *f.form;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // Framed: a title bar above the client area.
+        QTRY_VERIFY(w.frameGeometry().top() < w.geometry().top());
+        const QPoint screen = w.screen()->availableGeometry().center();
+        QTRY_VERIFY2((w.frameGeometry().center() - screen).manhattanLength() <= 2,
+                     qPrintable(QStringLiteral("frame %1,%2 %3x%4 on a screen centred at %5,%6")
+                                    .arg(w.frameGeometry().x())
+                                    .arg(w.frameGeometry().y())
+                                    .arg(w.frameGeometry().width())
+                                    .arg(w.frameGeometry().height())
+                                    .arg(screen.x())
+                                    .arg(screen.y())));
+    }
+};
+
+GZ_TEST_MAIN(FramedTest)
+#include "tst_framed.moc"
