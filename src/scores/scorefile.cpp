@@ -231,8 +231,13 @@ SaveOutcome writeMerged(QIODevice* old, QIODevice& out, const QString& entryLine
     return SaveOutcome::Saved;
 }
 
-SaveOutcome saveEntry(const QString& path, const QString& entryLine, QStringList* held)
+SaveOutcome saveEntry(const QString& listPath, const QString& entryLine, QStringList* held)
 {
+    // A list that is a link to a list elsewhere, one that the users of a machine share, is
+    // saved where the link points, so that the link stays and the others see the entry.
+    QString path = listPath;
+    for (int hop = 0; hop < 8 && QFileInfo(path).isSymLink(); ++hop)
+        path = QFileInfo(path).symLinkTarget();
     const QDeadlineTimer deadline(lockWaitMs);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     if (::access(folder.constData(), W_OK | X_OK) != 0 && errno == EACCES)

@@ -306,29 +306,41 @@ private slots:
 
     // A player saves into a list that the folder's owner shares: in a writable folder the list
     // is replaced, in a read-only one rewritten in place; its permission bits stay either way.
-    // A list the player may not write is left as it was.
+    // A list the player may not write is left as it was. Where the program's best.lst is a link
+    // to a list in another folder, the list is saved there and the link stays a link, also from
+    // a program folder that the player may write.
     void sharedList_data()
     {
+        QTest::addColumn<bool>("linked");
         QTest::addColumn<bool>("folderWritable");
         QTest::addColumn<bool>("fileWritable");
         QTest::addColumn<QByteArray>("outcome");
-        QTest::newRow("writable folder") << true << true << "saved 5"_ba;
-        QTest::newRow("read-only folder") << false << true << "saved 5"_ba;
-        QTest::newRow("read-only folder and list") << false << false << "write-failed 5"_ba;
+        QTest::newRow("writable folder") << false << true << true << "saved 5"_ba;
+        QTest::newRow("read-only folder") << false << false << true << "saved 5"_ba;
+        QTest::newRow("read-only folder and list") << false << false << false << "write-failed 5"_ba;
+        QTest::newRow("link into a writable folder") << true << true << true << "saved 5"_ba;
+        QTest::newRow("link into a read-only folder") << true << false << true << "saved 5"_ba;
     }
     void sharedList()
     {
+        QFETCH(bool, linked);
         QFETCH(bool, folderWritable);
         QFETCH(bool, fileWritable);
         QFETCH(QByteArray, outcome);
         QTemporaryDir dir;
-        const QString path = scores::scorePath(dir.path());
+        QTemporaryDir shared;
+        const QString path = scores::scorePath(linked ? shared.path() : dir.path());
+        if (linked) {
+            QVERIFY(QFile::link(path, scores::scorePath(dir.path())));
+            QVERIFY(QFile::setPermissions(dir.path(), rx | rw));
+        }
         // Twelve lines: the new list of eleven is shorter than the old one.
         const QStringList before = linesScoring({20, 19, 18, 17, 16, 15, 14, 13, 12, 11, 10, 9});
         writeLines(path, before);
         const auto mode = fileWritable ? rw : QFileDevice::ReadOwner | QFileDevice::ReadOther;
         QVERIFY(QFile::setPermissions(path, mode));
-        QVERIFY(QFile::setPermissions(dir.path(), folderWritable ? rx | rw : rx));
+        const QString folder = QFileInfo(path).path();
+        QVERIFY(QFile::setPermissions(folder, folderWritable ? rx | rw : rx));
         QProcess* saver = startSaver(this,
                                      {QStringLiteral("save"), dir.path(), QStringLiteral("x"),
                                       QStringLiteral("5"), QStringLiteral("1")},
@@ -341,8 +353,10 @@ private slots:
         QCOMPARE(fileLines(path), expected);
         const auto userBits = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
         QCOMPARE(QFileInfo(path).permissions() & ~userBits, QFileDevice::Permissions(mode));
+        QCOMPARE(dirEntries(folder), QStringList{QStringLiteral("best.lst")});
+        QCOMPARE(QFileInfo(scores::scorePath(dir.path())).isSymLink(), linked);
         QCOMPARE(dirEntries(dir.path()), QStringList{QStringLiteral("best.lst")});
-        QFile::setPermissions(dir.path(), rx | rw);
+        QFile::setPermissions(folder, rx | rw);
     }
 
     void killedWhileSavingLosesNothing()
