@@ -81,6 +81,8 @@ gz_base_packages=(
 # libFuzzer come with clang's runtime package.
 gz_fuzz_packages=(clang libclang-rt-dev)
 gz_check_packages=(clang-tidy cppcheck desktop-file-utils appstream openbox)
+# What scripts/package needs to build and check the Debian package.
+gz_package_packages=(debhelper dpkg-dev lintian)
 # What scripts/release-check needs on the host.
 gz_release_check_packages=(mmdebstrap git)
 
