@@ -2,8 +2,12 @@
 
 #include "app/appsetup.h"
 
+#include <QAccessible>
 #include <QLayout>
 #include <QScreen>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QAccessibleAnnouncementEvent>
+#endif
 
 Form1::Form1(Platform& platform, QWidget* parent)
     : QMainWindow(parent), Timer1(new IntervalTimer(750, this)),
@@ -98,6 +102,21 @@ void Form1::Command2_Click()
     for (QPushButton* button : colourbuttons())
         button->hide();
     Label4->hide();
+}
+
+void Form1::announce(QWidget* source, const QString& message, bool assertive)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent event(source, message);
+    event.setPoliteness(assertive ? QAccessible::AnnouncementPoliteness::Assertive
+                                  : QAccessible::AnnouncementPoliteness::Polite);
+    QAccessible::updateAccessibility(&event);
+#else
+    // Older Qt has no announcement for a screen reader to speak; the README says so.
+    Q_UNUSED(source)
+    Q_UNUSED(message)
+    Q_UNUSED(assertive)
+#endif
 }
 
 std::array<QPushButton*, 4> Form1::colourbuttons() const

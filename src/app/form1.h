@@ -98,6 +98,10 @@ public:
     void best_Click();
     void Command8_Click();
 
+    // Spoken by a screen reader at once: each colour as it shows (assertive, so that a slow voice
+    // never lags behind the flashes), the player's turn, the result and the name entry.
+    void announce(QWidget* source, const QString& message, bool assertive = false);
+
     // Keys, focus and bursts of clicks (src/app/input.cpp)
     void settlefocus();
     // Escape: closes the help or the viewer, else cancels.

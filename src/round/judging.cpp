@@ -57,6 +57,7 @@ void Form1::showmistake()
     Label2->setText(QStringLiteral("Das war leider ein Fehler, aber Sie haben ") +
                     scores::numberText(clickcount - 1) + QStringLiteral(" richtig"));
     Label3->hide();
+    announce(Label2, Label2->text());
 }
 
 void Form1::showsuccess()
@@ -64,6 +65,7 @@ void Form1::showsuccess()
     Frame1->show();
     Label2->setText(QStringLiteral("Super, Sie haben alles behalten!"));
     Label3->hide();
+    announce(Label2, Label2->text());
     clickcount = qint16(clickcount + 1);
 }
 

@@ -16,6 +16,7 @@ void Form1::Timer1_Timer()
     const int colour = sequence::colourFor(platform.nextRandom());
     QFrame* const squares[] = {Shape1, Shape2, Shape3, Shape4};
     squares[colour - 1]->show();
+    announce(squares[colour - 1], squares[colour - 1]->accessibleName(), true);
     shownseq[showncount] = qint16(colour);
     Timer1->stop();
     Timer2->start();
@@ -35,4 +36,5 @@ void Form1::yourturn()
     Timer2->stop();
     for (QPushButton* button : colourbuttons())
         button->show();
+    announce(Label4, Label4->text());
 }

@@ -57,6 +57,7 @@ void Form1::offerentry()
     // The name box takes the focus unless the help lies over it.
     Frame3->show();
     settlefocus();
+    announce(Frame3, Frame3->caption());
 }
 
 void Form1::Command9_Click()
