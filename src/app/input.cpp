@@ -11,7 +11,7 @@
 
 void Form1::wireinput()
 {
-    // The colour buttons in their order on screen, and cancel; the keypad's digits match too.
+    // The colour buttons in their order on screen; the keypad's digits match too.
     // Through click(): a delayed animateClick could swallow a quick second press of the same key.
     // A focused name box takes digits as text before any of these sees them.
     const std::pair<QPushButton*, Qt::Key> keys[] = {

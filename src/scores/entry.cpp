@@ -54,9 +54,8 @@ void Form1::qualificationtest()
 
 void Form1::offerentry()
 {
-    // The name box takes the focus unless the help lies over it.
+    // The panel's opening settles the focus: the name box takes it unless the help lies over it.
     Frame3->show();
-    settlefocus();
     announce(Frame3, Frame3->caption());
 }
 
