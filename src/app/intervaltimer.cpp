@@ -2,6 +2,9 @@
 
 #include <QSocketNotifier>
 
+#include <optional>
+#include <utility>
+
 #ifdef Q_OS_LINUX
 #include <cstdint>
 #include <ctime>
@@ -25,6 +28,9 @@ nanoseconds monotonicNow()
     return steady_clock::now().time_since_epoch();
 #endif
 }
+
+// The due time of the tick whose handler is running, if any.
+std::optional<nanoseconds> tickDue;
 
 } // namespace
 
@@ -101,9 +107,13 @@ int IntervalTimer::remainingTime() const
 
 void IntervalTimer::start()
 {
-    // Each interval counts from its own start.
     running = nominal;
-    deadline = monotonicNow() + milliseconds(running);
+    const nanoseconds now = monotonicNow();
+    deadline = now + milliseconds(running);
+    // From a tick's handler, the interval counts from that tick's due time; a tick handled so late
+    // that less than half the interval would be left (a stalled machine) starts afresh.
+    if (tickDue && countFromTickDue && now - *tickDue <= milliseconds(running) / 2)
+        deadline = *tickDue + milliseconds(running);
     active = true;
     arm();
 }
@@ -140,8 +150,11 @@ void IntervalTimer::arm()
 void IntervalTimer::expired()
 {
     // A timer left running goes on at the interval chosen meanwhile, counted from this deadline.
+    const nanoseconds due = deadline;
     running = nominal;
     deadline += milliseconds(running);
     arm();
+    const std::optional<nanoseconds> outer = std::exchange(tickDue, due);
     emit timeout();
+    tickDue = outer;
 }

@@ -14,6 +14,10 @@ class QSocketNotifier;
 // On Linux it waits for an absolute deadline on a timerfd, which the kernel keeps to within
 // microseconds; an event loop's own timers wake about 0.1 % of the interval late. Elsewhere, or
 // where no timerfd can be had, a precise QTimer does the work.
+//
+// Started from a tick's handler, as the gap's timer and the colour's timer hand over to each
+// other, an interval counts from that tick's due time, not from the moment its handler runs:
+// otherwise every hand-over adds its wake-up lateness to all that follow.
 class IntervalTimer : public QObject
 {
     Q_OBJECT
@@ -35,6 +39,11 @@ public:
     int runningInterval() const { return running; }
     // Milliseconds until the tick that is due, rounded up; -1 when stopped.
     int remainingTime() const;
+    // When the tick that is due is due, on CLOCK_MONOTONIC.
+    std::chrono::nanoseconds dueTime() const { return deadline; }
+    // Off, a start from a tick's handler counts from the moment of the call (the benchmark's
+    // baseline).
+    void setCountFromTickDue(bool on) { countFromTickDue = on; }
     void start();
     void stop();
 
@@ -52,6 +61,7 @@ private:
     QSocketNotifier* notifier = nullptr;
     std::chrono::nanoseconds deadline{0}; // CLOCK_MONOTONIC
     bool active = false;
+    bool countFromTickDue = true;
     int nominal;
     int running;
 };

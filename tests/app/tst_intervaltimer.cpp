@@ -84,11 +84,30 @@ private slots:
         connect(&other, &IntervalTimer::timeout, &timer, [&] { timer.start(); });
         timer.start();
         other.start();
+        // Restarted for a minute, so that however slow the pass, only a stale tick could follow.
+        timer.setInterval(60000);
+        other.setInterval(60000);
         busyWait(15);
         QCoreApplication::processEvents();
         QCOMPARE(ticks.size() + otherTicks.size(), 1);
         timer.stop();
         other.stop();
+
+        // A handler runs after its tick's due time; the interval it starts counts from that due
+        // time all the same, so that lateness never adds up over a presentation.
+        IntervalTimer next(1000);
+        next.setBackend(backend);
+        disconnect(&timer, nullptr, &other, nullptr);
+        connect(&timer, &IntervalTimer::timeout, &next, [&] {
+            timer.stop();
+            next.start();
+        });
+        timer.setInterval(10);
+        timer.start();
+        const std::chrono::nanoseconds dueAt = timer.dueTime();
+        QVERIFY(ticks.wait(5000));
+        QCOMPARE(next.dueTime() - dueAt, std::chrono::nanoseconds(std::chrono::seconds(1)));
+        next.stop();
     }
 };
 
