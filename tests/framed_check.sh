@@ -14,7 +14,7 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     trap "kill \$wm 2>/dev/null; rm -rf \$work" EXIT
     openbox --sm-disable --startup "touch $work/ready" &
     wm=$!
-    for _ in $(seq 100); do [ -e "$work/ready" ] && break; sleep 0.1; done
-    [ -e "$work/ready" ] || { echo "openbox did not start"; exit 1; }
+    for _ in $(seq 600); do [ -e "$work/ready" ] && break; sleep 0.1; done
+    [ -e "$work/ready" ] || { echo "openbox did not start within a minute"; exit 1; }
     QT_QPA_PLATFORM=xcb "$1"
 ' bash "$test"

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <QThread>
@@ -48,6 +47,20 @@ struct Descriptor {
 
 enum class Lock { Locked, Missing, Busy, Failed };
 
+// Takes the exclusive lock on fd, waiting until the deadline. The kernel drops it with the
+// process, so that a copy of the game killed while saving never leaves a lock behind.
+Lock takeLock(int fd, const QDeadlineTimer& deadline)
+{
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK)
+            return Lock::Failed;
+        if (deadline.hasExpired())
+            return Lock::Busy;
+        QThread::msleep(10);
+    }
+    return Lock::Locked;
+}
+
 // Opens the list and takes the lock that every copy of the game takes before it reads the list
 // for a rewrite, waiting until the deadline. An atomic replace by another copy leaves the locked
 // file behind: then the file now at the path is locked instead. Anything but an ordinary file
@@ -60,13 +73,8 @@ Lock lockList(const QString& path, int flags, const QDeadlineTimer& deadline, De
         opened.fd = ::open(name.constData(), flags | O_CLOEXEC);
         if (opened.fd < 0)
             return errno == ENOENT || errno == EISDIR ? Lock::Missing : Lock::Failed;
-        while (::flock(opened.fd, LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK)
-                return Lock::Failed;
-            if (deadline.hasExpired())
-                return Lock::Busy;
-            QThread::msleep(10);
-        }
+        if (const Lock taken = takeLock(opened.fd, deadline); taken != Lock::Locked)
+            return taken;
         struct stat held {
         };
         struct stat atPath {
@@ -243,10 +251,19 @@ SaveOutcome saveEntry(const QString& listPath, const QString& entryLine, QString
     if (::access(folder.constData(), W_OK | X_OK) != 0 && errno == EACCES)
         return rewriteInPlace(path, entryLine, held, deadline);
 
-    QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(lockWaitMs))
-        return lock.error() == QLockFile::LockFailedError ? SaveOutcome::Busy
-                                                          : SaveOutcome::WriteFailed;
+    // The folder is locked as well as the list, which the first entry has yet to create.
+    Descriptor folderLock;
+    folderLock.fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderLock.fd < 0)
+        return SaveOutcome::WriteFailed;
+    switch (takeLock(folderLock.fd, deadline)) {
+    case Lock::Busy:
+        return SaveOutcome::Busy;
+    case Lock::Locked:
+        break;
+    default:
+        return SaveOutcome::WriteFailed;
+    }
     // Decided inside the lock: another copy may have written the first entry meanwhile.
     Descriptor list;
     QFile old;

@@ -6,8 +6,8 @@
 
 // Reading and writing best.lst. The file is read anew at every access, in chunks, so that its
 // size costs time but no memory. It is rewritten only under a lock on the file that every copy of
-// the game takes: replaced whole and atomically where its folder is writable, else rewritten in
-// place, as a list shared by the users of a machine in a folder of its own needs.
+// the game takes: replaced whole and atomically where its folder is writable (under a lock on the
+// folder too), else rewritten in place.
 namespace scores
 {
 

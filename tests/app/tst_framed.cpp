@@ -16,18 +16,21 @@ private slots:
         FormFixture f;
         Form1& w = *f.form;
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // However slow the machine, the window manager frames the window once it is mapped.
+        QVERIFY(QTest::qWaitForWindowExposed(&w, 60000));
         // Framed: a title bar above the client area.
-        QTRY_VERIFY(w.frameGeometry().top() < w.geometry().top());
+        QTRY_VERIFY_WITH_TIMEOUT(w.frameGeometry().top() < w.geometry().top(), 30000);
         const QPoint screen = w.screen()->availableGeometry().center();
-        QTRY_VERIFY2((w.frameGeometry().center() - screen).manhattanLength() <= 2,
-                     qPrintable(QStringLiteral("frame %1,%2 %3x%4 on a screen centred at %5,%6")
-                                    .arg(w.frameGeometry().x())
-                                    .arg(w.frameGeometry().y())
-                                    .arg(w.frameGeometry().width())
-                                    .arg(w.frameGeometry().height())
-                                    .arg(screen.x())
-                                    .arg(screen.y())));
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            (w.frameGeometry().center() - screen).manhattanLength() <= 2,
+            qPrintable(QStringLiteral("frame %1,%2 %3x%4 on a screen centred at %5,%6")
+                           .arg(w.frameGeometry().x())
+                           .arg(w.frameGeometry().y())
+                           .arg(w.frameGeometry().width())
+                           .arg(w.frameGeometry().height())
+                           .arg(screen.x())
+                           .arg(screen.y())),
+            30000);
     }
 };
 

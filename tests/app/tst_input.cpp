@@ -33,7 +33,7 @@ QString snapshot(FormFixture& f)
 // on display), answering (GRÜN, ROT, BLAU, GELB shown; "answering green": four times GRÜN),
 // result (after 1 2 4), entry (its OK pressed), help or viewer (opened from idle), the entry over
 // the viewer, help and viewer over the answering (opened with ROT focused), help or viewer over
-// the presenting, help opened over the entry, or the entry opened under the help.
+// the presenting or the answering, help opened over the entry, or the entry opened under the help.
 void enter(FormFixture& f, const QString& state)
 {
     Form1& w = *f.form;
@@ -63,6 +63,8 @@ void enter(FormFixture& f, const QString& state)
     } else if (state != QLatin1String("idle")) {
         w.targetcount = 4;
         f.present({1, 2, 3, 4});
+        if (state == QLatin1String("help over answering"))
+            w.hilf->trigger();
         if (state == QLatin1String("help and viewer over answering")) {
             w.Command4->setFocus(); // tabbed to
             w.hilf->trigger();
@@ -129,6 +131,7 @@ private slots:
             {"help", "Esc", "idle clicks=0 focus=Command1"},
             {"help over presenting", "Esc", "presenting clicks=0 focus=Command2"},
             {"help over presenting", "Tab Space", "idle Frame4 clicks=0 focus=Command11"},
+            {"help over answering", "Backtab Space", "answering Frame4 clicks=1 focus=Command3"},
             {"help and viewer over answering", "1 Space Space",
              "answering clicks=1 focus=Command4 list=1"},
             {"help and viewer over answering", "Esc Esc Esc",
@@ -156,31 +159,42 @@ private slots:
         QCOMPARE(snapshot(f), after);
     }
 
-    // Every click of a quick burst goes only where its first one went.
+    // Every click of a quick burst goes only where its first one went; a click elsewhere, or one
+    // after the double-click interval, begins a burst of its own.
     void bursts_data()
     {
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("under");
         QTest::addColumn<int>("clicks");
+        QTest::addColumn<int>("apartMs");
         QTest::addColumn<QString>("after");
         for (const int clicks : {2, 3, 4}) {
             QTest::addRow("result's OK over the entry's abbrechen, %d clicks", clicks)
                 << "result"
                 << "Command7"
-                << "Command10" << clicks << "idle Frame3 clicks=3 focus=Text1 name=";
+                << "Command10" << clicks << 25 << "idle Frame3 clicks=3 focus=Text1 name=";
             QTest::addRow("viewer's ok over Start, %d clicks", clicks)
                 << "viewer"
                 << "Command8"
-                << "Command1" << clicks << "idle clicks=0 focus=Command1 list=1";
+                << "Command1" << clicks << 25 << "idle clicks=0 focus=Command1 list=1";
             // One colour clicked quickly counts every click; the fourth ends the round.
             QTest::addRow("GRÜN, %d clicks", clicks)
                 << "answering green"
                 << "Command3"
-                << "Command3" << clicks
+                << "Command3" << clicks << 25
                 << (clicks < 4 ? QStringLiteral("answering clicks=%1 focus=Command3").arg(clicks)
                                : QStringLiteral("answering Frame1 clicks=5 focus=Command7"));
         }
+        QTest::newRow("result's OK, then the entry's abbrechen after the interval")
+            << "result"
+            << "Command7"
+            << "Command10" << 2 << 1000 << "idle clicks=3 focus=Command1";
+        // Controls that do not overlap take their clicks in turn.
+        QTest::newRow("GRÜN and ROT in turn, quickly")
+            << "answering"
+            << "Command3"
+            << "Command4" << 2 << 25 << "answering clicks=2 focus=Command4";
     }
     void bursts()
     {
@@ -188,6 +202,7 @@ private slots:
         QFETCH(QString, first);
         QFETCH(QString, under);
         QFETCH(int, clicks);
+        QFETCH(int, apartMs);
         QFETCH(QString, after);
         FormFixture f;
         enter(f, state);
@@ -197,13 +212,13 @@ private slots:
             return QRect(control->mapTo(&w, QPoint(0, 0)), control->size());
         };
         const QRect both = area(first) & area(under);
-        QVERIFY(!both.isEmpty());
-        // 25 ms apart, as a quick hand clicks: the platform makes a double-click of every second
-        // press, and the others come as plain presses.
+        // As a quick hand clicks: the platform makes a double-click of every second press within
+        // the interval, and the others come as plain presses.
         QWindow* window = w.windowHandle();
-        const QPoint at = both.center();
         for (int click = 0; click < clicks; ++click) {
-            QTest::lastMouseTimestamp += 25;
+            const QPoint at =
+                !both.isEmpty() ? both.center() : area(click % 2 ? under : first).center();
+            QTest::lastMouseTimestamp += apartMs;
             qt_handleMouseEvent(window, at, window->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
                                 QEvent::MouseButtonPress, {}, QTest::lastMouseTimestamp);
             qt_handleMouseEvent(window, at, window->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,

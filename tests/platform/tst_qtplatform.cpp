@@ -20,7 +20,7 @@ namespace
 void whenModal(std::function<void(QWidget*)> check)
 {
     QTimer::singleShot(0, [check] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(QApplication::activeModalWidget() != nullptr, 30000);
         check(QApplication::activeModalWidget());
     });
 }

@@ -347,7 +347,7 @@ private slots:
         connect(w.Timer1, &IntervalTimer::timeout, this, record, Qt::QueuedConnection);
         connect(w.Timer2, &IntervalTimer::timeout, this, record, Qt::QueuedConnection);
         w.Command1->click();
-        QTRY_VERIFY_WITH_TIMEOUT(buttonsShown(w), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(buttonsShown(w), 30000);
         QCOMPARE(seen, (QStringList{"yellow", "black", "none"}));
         f.answer({4});
         QCOMPARE(w.Label2->text(), praise);

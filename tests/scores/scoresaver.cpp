@@ -4,11 +4,13 @@
 #include "scores/scoretext.h"
 
 #include <QCoreApplication>
-#include <QLockFile>
+#include <QFile>
 #include <QThread>
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 
 namespace
@@ -45,10 +47,13 @@ int main(int argc, char* argv[])
     const QString path = scores::scorePath(args[1]);
 
     if (mode == QLatin1String("save") && args.size() == 5) {
-        // Entry i: score i % 97 under the name PREFIX<i>; one line of output per finished save.
+        // Entry i: score i % 97 under the name PREFIX<i>; a line of output as each save begins
+        // and one as it ends.
         const int first = args[3].toInt();
         const int count = args[4].toInt();
         for (int i = first; i < first + count; ++i) {
+            std::printf("saving %d\n", i);
+            std::fflush(stdout);
             const auto outcome =
                 scores::saveEntry(path, scores::scoreLine(i % 97, args[2] + QString::number(i)));
             std::printf("%s %d\n", outcomeName(outcome), i);
@@ -59,8 +64,9 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (mode == QLatin1String("hold-lock")) {
-        QLockFile lock(path + QStringLiteral(".lock"));
-        if (!lock.lock())
+        // The lock that a copy of the game takes on the list's folder while it saves.
+        const int folder = open(QFile::encodeName(args[1]).constData(), O_RDONLY | O_DIRECTORY);
+        if (folder < 0 || flock(folder, LOCK_EX) != 0)
             return 1;
         std::puts("locked");
         std::fflush(stdout);
