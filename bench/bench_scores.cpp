@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <malloc.h>
@@ -49,10 +50,20 @@ Figure measure(const std::function<void()>& work)
 void writeFile(const QString& path, const QByteArray& line, qint64 bytes)
 {
     QFile file(path);
-    file.open(QIODevice::WriteOnly);
+    if (!file.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(EXIT_FAILURE);
+    }
     const QByteArray block = line.repeated(int(MiB / line.size()) + 1);
     for (qint64 left = bytes; left > 0; left -= block.size())
         file.write(block.constData(), std::min<qint64>(left, block.size()));
+}
+
+// The old way of reading a list: the whole file at once.
+QByteArray wholeFile(const QString& path)
+{
+    QFile in(path);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
 }
 
 void print(const char* what, const Figure& now, const Figure* old, double goalMs)
@@ -99,11 +110,9 @@ int main(int argc, char* argv[])
         const Figure oldViewer = measure([&] {
             if (!file.oldViewer)
                 return;
-            QFile in(path);
-            in.open(QIODevice::ReadOnly);
             QListWidget list;
             list.setUniformItemSizes(true);
-            list.addItems(reference::splitLines(in.readAll()));
+            list.addItems(reference::splitLines(wholeFile(path)));
             list.show();
             QApplication::processEvents();
         });
@@ -116,11 +125,8 @@ int main(int argc, char* argv[])
         print(shown ? "viewer shown" : "viewer refused", viewer,
               file.oldViewer ? &oldViewer : nullptr, 1000);
 
-        const Figure oldCount = measure([&] {
-            QFile in(path);
-            in.open(QIODevice::ReadOnly);
-            (void)reference::qualifies(reference::splitLines(in.readAll()), 1);
-        });
+        const Figure oldCount =
+            measure([&] { (void)reference::qualifies(reference::splitLines(wholeFile(path)), 1); });
         bool offered[2] = {};
         Figure count{};
         for (const int score : {0, 1}) {
@@ -137,12 +143,7 @@ int main(int argc, char* argv[])
         std::printf("  entry offered for score 0: %s, for score 1: %s; %d lines counted; %lld "
                     "lines after the save\n",
                     offered[0] ? "yes" : "no", offered[1] ? "yes" : "no", form.linecount,
-                    static_cast<long long>(reference::splitLines([&] {
-                                               QFile in(path);
-                                               in.open(QIODevice::ReadOnly);
-                                               return in.readAll();
-                                           }())
-                                               .size()));
+                    static_cast<long long>(reference::splitLines(wholeFile(path)).size()));
         QFile::remove(path);
     }
     return 0;

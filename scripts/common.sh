@@ -80,7 +80,9 @@ gz_base_packages=(
 # The quality gates, by the release's default toolchain names: the sanitizer runtimes and
 # libFuzzer come with clang's runtime package.
 gz_fuzz_packages=(clang libclang-rt-dev)
-gz_check_packages=(clang-tidy cppcheck desktop-file-utils appstream openbox)
+gz_check_packages=(clang-tidy cppcheck desktop-file-utils appstream openbox x11-utils weston qt6-wayland)
+# The load generator of "scripts/test --under-load".
+gz_load_packages=(stress-ng)
 # What scripts/package needs to build and check the Debian package.
 gz_package_packages=(debhelper dpkg-dev lintian)
 # What scripts/release-check needs on the host.

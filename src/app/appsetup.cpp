@@ -41,6 +41,11 @@ QIcon applicationIcon()
 
 bool setupApplication(QApplication& application)
 {
+    // Named as its desktop entry, so that a desktop's task bar shows the running game as its
+    // launcher: the Wayland app_id is the entry's id, the X11 window class is the program's name,
+    // which the entry's StartupWMClass names, however the program was started.
+    QGuiApplication::setDesktopFileName(QStringLiteral(GZ_APP_ID));
+    QCoreApplication::setApplicationName(QStringLiteral(GZ_PROGRAM));
     // Fusion draws coloured faces and panels alike on every desktop.
     application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     application.setFont(gameFont(standardPx));

@@ -19,8 +19,9 @@ inline constexpr int largePx = 16;
 // so the game sets it once its window is up.
 QIcon applicationIcon();
 
-// Style, font and German texts of Qt's own dialogs, whatever the system's locale.
-// Returns false when the German translations could not be loaded.
+// Names the game for the desktop, and sets the style, the font and the German texts of Qt's own
+// dialogs, whatever the system's locale. Returns false when the German translations could not be
+// loaded.
 bool setupApplication(QApplication& application);
 
 } // namespace app
