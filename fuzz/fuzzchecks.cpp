@@ -3,6 +3,7 @@
 #include "support/lines.h"
 
 #include "scores/cp1252.h"
+#include "scores/helper.h"
 #include "scores/linescan.h"
 #include "scores/scorefile.h"
 #include "scores/scoretext.h"
@@ -110,6 +111,38 @@ void typedLength(const std::uint8_t* data, std::size_t size)
     require(length.has_value() == valid, "accepted exactly the whole numbers from 1 to 500");
     if (length)
         require(*length == value, "the number typed");
+}
+
+void helperRequest(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const qsizetype split = bytes.indexOf('\n');
+    const QByteArray score = split < 0 ? bytes : bytes.first(split);
+    const QByteArray name = split < 0 ? QByteArray() : bytes.mid(split + 1);
+    const std::optional<QString> line = scores::requestedLine(score, name);
+
+    // Taken exactly when the score is one the game writes and the name is text that the game
+    // could send: non-empty UTF-8 that survives decoding, without NUL, of bounded length.
+    const bool number =
+        !score.isEmpty() && score.size() <= 3 &&
+        std::all_of(score.begin(), score.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+        (score.size() == 1 || score[0] != '0') && score.toInt() <= 500;
+    // Behind another character, so that a byte order mark is text like any other.
+    QString text = QString::fromUtf8("x" + name);
+    const bool validText = !name.isEmpty() && name.size() <= scores::longestName &&
+                           !name.contains('\0') && text.toUtf8() == "x" + name;
+    text.remove(0, 1);
+    require(line.has_value() == (number && validText), "taken exactly when score and name are");
+    if (!line)
+        return;
+    const QString expected = QLatin1Char(' ') + QString::fromLatin1(score) +
+                             QStringLiteral("  Punkte für  ") +
+                             text.replace(QLatin1Char('\r'), QLatin1Char(' '))
+                                 .replace(QLatin1Char('\n'), QLatin1Char(' '));
+    require(*line == expected, "the line the game writes");
+    // Three characters are read back: a score of 100 or more as its first two digits.
+    require(scores::lineScore(*line) == (score.size() > 2 ? score.left(2) : score).toInt(),
+            "its line score");
 }
 
 } // namespace fuzzchecks

@@ -14,4 +14,7 @@ void scoreFile(const std::uint8_t* data, std::size_t size);
 // The input is the text typed into the length box, as UTF-8.
 void typedLength(const std::uint8_t* data, std::size_t size);
 
+// The input is what the game's helper receives: the score argument, a line feed, and the name.
+void helperRequest(const std::uint8_t* data, std::size_t size);
+
 } // namespace fuzzchecks

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the build into a folder, moves the folder elsewhere, and checks that it is complete,
 # that its desktop entry and metainfo validate, and that the game starts from there as its entry
-# names it.
+# names it: install_check.sh BUILD PROGRAM_DIR (bin, or lib/graue-zellen as the package lays it
+# out, with the helper beside the game and the documents left to the package).
 set -euo pipefail
 build=$1
+program_dir=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -11,10 +13,15 @@ cmake --install "$build" --prefix "$work/first" >/dev/null
 mv "$work/first" "$work/moved"
 dir="$work/moved"
 id=de.grauezellen.GraueZellen
-for file in bin/graue-zellen share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-    share/icons/hicolor/16x16/apps/$id.png share/icons/hicolor/32x32/apps/$id.png \
-    share/icons/hicolor/64x64/apps/$id.png share/icons/hicolor/scalable/apps/$id.svg \
-    share/doc/graue-zellen/LICENSE; do
+files=("$program_dir/graue-zellen" share/applications/$id.desktop share/metainfo/$id.metainfo.xml
+    share/icons/hicolor/16x16/apps/$id.png share/icons/hicolor/32x32/apps/$id.png
+    share/icons/hicolor/64x64/apps/$id.png share/icons/hicolor/scalable/apps/$id.svg)
+if [ "$program_dir" = bin ]; then
+    files+=(share/doc/graue-zellen/LICENSE)
+else
+    files+=("$program_dir/graue-zellen-score")
+fi
+for file in "${files[@]}"; do
     [ -f "$dir/$file" ] || { echo "missing from the installed folder: $file" >&2; exit 1; }
 done
 
@@ -27,5 +34,5 @@ fi
 bash "$(dirname "$0")/validate_metadata.sh" "$dir/share"
 
 # Started from the moved folder, as its desktop entry names it.
-bash "$(dirname "$0")/start_check.sh" "$dir/bin/graue-zellen" "$dir/share/applications/$id.desktop"
+bash "$(dirname "$0")/start_check.sh" "$dir/$program_dir/graue-zellen" "$dir/share/applications/$id.desktop"
 echo "installed folder complete, valid and runnable"

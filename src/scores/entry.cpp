@@ -78,6 +78,7 @@ void Form1::Command9_Click()
                         kept);
         break;
     case scores::SaveOutcome::ReadFailed:
+    case scores::SaveOutcome::TooLarge:
         reportunreadable(scorepath(), kept);
         break;
     default:
@@ -91,8 +92,8 @@ scores::SaveOutcome Form1::mergescore()
 {
     // A missing file is an empty list: the first entry is the merge into it, decided under the
     // lock together with the rewrite.
-    const QString entryline = scores::scoreLine(clickcount - 1, Text1->text());
-    const scores::SaveOutcome outcome = scores::saveEntry(scorepath(), entryline, &scorelines);
+    const scores::SaveOutcome outcome =
+        scores::saveEntry(scorepath(), clickcount - 1, Text1->text(), &scorelines);
     scorelinecount = int(scorelines.size());
     return outcome;
 }

@@ -1,9 +1,11 @@
 #include "scores/scorefile.h"
 
 #include "scores/cp1252.h"
+#include "scores/helper.h"
 #include "scores/linescan.h"
 #include "scores/scoretext.h"
 
+#include <QBuffer>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -13,6 +15,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
@@ -111,8 +114,28 @@ bool copyBytes(QIODevice& from, qint64 offset, qint64 length, QIODevice& out, bo
     return read;
 }
 
-// Where the folder cannot take a lock file or a temporary file: the list is locked, merged into
-// a temporary file elsewhere and copied back over itself from the start.
+// Copies the merged list over the list from its start. Room first, so that a full disk or a size
+// limit fails before the old list is touched.
+SaveOutcome copyOver(QIODevice& merged, QFile& list)
+{
+    const qint64 size = merged.size();
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        rlim_t(size) > limit.rlim_cur)
+        return SaveOutcome::WriteFailed;
+#ifdef __linux__
+    if (::fallocate(list.handle(), FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP)
+        return SaveOutcome::WriteFailed;
+#endif
+    bool read = true;
+    if (!list.seek(0) || !copyBytes(merged, 0, size, list, read) ||
+        ::ftruncate(list.handle(), size) != 0 || ::fsync(list.handle()) != 0)
+        return SaveOutcome::WriteFailed;
+    return SaveOutcome::Saved;
+}
+
+// Where the folder cannot take a temporary file: the list is locked, merged into a temporary file
+// elsewhere and copied back over itself.
 SaveOutcome rewriteInPlace(const QString& path, const QString& entryLine, QStringList* held,
                            const QDeadlineTimer& deadline)
 {
@@ -133,23 +156,22 @@ SaveOutcome rewriteInPlace(const QString& path, const QString& entryLine, QStrin
     if (!merged.open())
         return SaveOutcome::WriteFailed;
     const SaveOutcome outcome = writeMerged(&old, merged, entryLine, held);
-    if (outcome != SaveOutcome::Saved)
-        return outcome;
-    // Room first, so that a full disk or a size limit fails before the old list is touched.
-    const qint64 size = merged.size();
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-        rlim_t(size) > limit.rlim_cur)
-        return SaveOutcome::WriteFailed;
-#ifdef __linux__
-    if (::fallocate(list.fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP)
-        return SaveOutcome::WriteFailed;
-#endif
-    bool read = true;
-    if (!old.seek(0) || !copyBytes(merged, 0, size, old, read) || ::ftruncate(list.fd, size) != 0 ||
-        ::fsync(list.fd) != 0)
-        return SaveOutcome::WriteFailed;
-    return SaveOutcome::Saved;
+    return outcome == SaveOutcome::Saved ? copyOver(merged, old) : outcome;
+}
+
+// Why a list could not be opened for reading.
+SaveOutcome readFailure(const QFile& list)
+{
+    return list.size() > maxFileSize ? SaveOutcome::TooLarge : SaveOutcome::ReadFailed;
+}
+
+// The first lines of the list at path as shown, for a save that the helper makes.
+void readHeld(const QString& path, QStringList* held)
+{
+    QFile old(path);
+    QBuffer discarded;
+    if (held && openList(old, QIODevice::ReadOnly) && discarded.open(QIODevice::WriteOnly))
+        writeMerged(&old, discarded, QString(), held);
 }
 
 } // namespace
@@ -239,13 +261,109 @@ SaveOutcome writeMerged(QIODevice* old, QIODevice& out, const QString& entryLine
     return SaveOutcome::Saved;
 }
 
-SaveOutcome saveEntry(const QString& listPath, const QString& entryLine, QStringList* held)
+bool isShared(const QString& path)
 {
+    return QFileInfo::exists(path + QLatin1String(spareSuffix)) ||
+           QFileInfo::exists(path + QLatin1String(reserveSuffix));
+}
+
+SaveOutcome saveShared(const QString& path, const QString& entryLine, QStringList* held)
+{
+    const QByteArray name = QFile::encodeName(QFileInfo(path).fileName());
+    Descriptor folder;
+    folder.fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                       O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder.fd < 0)
+        return SaveOutcome::WriteFailed;
+    // Each file by its name in that folder, never through a link.
+    const auto openIn = [&folder](const QByteArray& file, int flags) {
+        return ::openat(folder.fd, file.constData(), flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    };
+    Descriptor lock;
+    lock.fd = openIn(name + lockSuffix, O_RDONLY);
+    if (lock.fd < 0)
+        return SaveOutcome::WriteFailed;
+    switch (takeLock(lock.fd, QDeadlineTimer(lockWaitMs))) {
+    case Lock::Busy:
+        return SaveOutcome::Busy;
+    case Lock::Locked:
+        break;
+    default:
+        return SaveOutcome::WriteFailed;
+    }
+
+    Descriptor list;
+    list.fd = openIn(name, O_RDONLY);
+    const bool missing = list.fd < 0 && errno == ENOENT;
+    struct stat listStat {
+    };
+    QFile old;
+    if (!missing) {
+        if (list.fd < 0 || ::fstat(list.fd, &listStat) != 0)
+            return SaveOutcome::ReadFailed;
+        if (!S_ISREG(listStat.st_mode))
+            return SaveOutcome::WriteFailed;
+        if (!openList(old, QIODevice::ReadOnly, list.fd))
+            return readFailure(old);
+    }
+    // A first entry takes the reserve, so that the spare stays for the entries to come.
+    const QByteArray spareName = name + (missing ? reserveSuffix : spareSuffix);
+    Descriptor spare;
+    spare.fd = openIn(spareName, O_RDWR);
+    struct stat spareStat {
+    };
+    if (spare.fd < 0 || ::fstat(spare.fd, &spareStat) != 0 || !S_ISREG(spareStat.st_mode) ||
+        (!missing && spareStat.st_ino == listStat.st_ino && spareStat.st_dev == listStat.st_dev))
+        return SaveOutcome::WriteFailed;
+    QFile merged;
+    if (::ftruncate(spare.fd, 0) != 0 ||
+        !merged.open(spare.fd, QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return SaveOutcome::WriteFailed;
+    const SaveOutcome outcome = writeMerged(missing ? nullptr : &old, merged, entryLine, held);
+    if (outcome != SaveOutcome::Saved)
+        return outcome;
+    if (::fsync(spare.fd) != 0)
+        return SaveOutcome::WriteFailed;
+    // The new list takes the list's name in one step; the old one becomes the spare.
+    if (missing) {
+        if (::renameat(folder.fd, spareName.constData(), folder.fd, name.constData()) != 0)
+            return SaveOutcome::WriteFailed;
+    } else if (::renameat2(folder.fd, spareName.constData(), folder.fd, name.constData(),
+                           RENAME_EXCHANGE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS)
+            return SaveOutcome::WriteFailed;
+        // A file system that cannot swap two names: the list is rewritten in place.
+        Descriptor writable;
+        writable.fd = openIn(name, O_RDWR);
+        QFile target;
+        if (writable.fd < 0 ||
+            !target.open(writable.fd, QIODevice::ReadWrite | QIODevice::Unbuffered))
+            return SaveOutcome::WriteFailed;
+        return copyOver(merged, target);
+    }
+    ::fsync(folder.fd);
+    return SaveOutcome::Saved;
+}
+
+SaveOutcome saveEntry(const QString& listPath, int score, const QString& name, QStringList* held)
+{
+    const QString entryLine = scoreLine(score, name);
     // A list that is a link to a list elsewhere, one that the users of a machine share, is
     // saved where the link points, so that the link stays and the others see the entry.
     QString path = listPath;
     for (int hop = 0; hop < 8 && QFileInfo(path).isSymLink(); ++hop)
         path = QFileInfo(path).symLinkTarget();
+    if (isShared(path)) {
+        // A player may not write the shared list: the game's helper beside the game does.
+        const QString helper =
+            QFileInfo(listPath).absolutePath() + QLatin1Char('/') + QLatin1String(helperName);
+        const QByteArray lock = QFile::encodeName(path + QLatin1String(lockSuffix));
+        if (::access(lock.constData(), R_OK | W_OK) != 0 && QFileInfo(helper).isExecutable()) {
+            readHeld(path, held);
+            return saveThroughHelper(helper, score, name);
+        }
+        return saveShared(path, entryLine, held);
+    }
     const QDeadlineTimer deadline(lockWaitMs);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     if (::access(folder.constData(), W_OK | X_OK) != 0 && errno == EACCES)

@@ -44,7 +44,8 @@ struct Count {
 Count countLines(QIODevice& list, int score);
 Count countLines(const QString& path, int score);
 
-enum class SaveOutcome { Saved, Busy, ReadFailed, WriteFailed };
+// Numbered: they are the answers of the game's helper too (helper.h).
+enum class SaveOutcome { Saved = 0, Busy = 1, ReadFailed = 2, WriteFailed = 3, TooLarge = 4 };
 
 // Writes the new list to out: the first ten lines of old (none when old is null) byte for byte in
 // their order, with the entry line before the first of them that scores no higher than it, or
@@ -52,8 +53,21 @@ enum class SaveOutcome { Saved, Busy, ReadFailed, WriteFailed };
 SaveOutcome writeMerged(QIODevice* old, QIODevice& out, const QString& entryLine,
                         QStringList* held = nullptr);
 
-// Under the lock: merges the entry into the list at path (a missing file is an empty list) and
-// writes the result, or leaves the old file as it was.
-SaveOutcome saveEntry(const QString& path, const QString& entryLine, QStringList* held = nullptr);
+// Under the lock: merges the line for the score and the name into the list at path (a missing
+// file is an empty list) and writes the result, or leaves the old file as it was. A shared list
+// that the player may not write is handed to the game's helper beside path, where there is one.
+SaveOutcome saveEntry(const QString& path, int score, const QString& name,
+                      QStringList* held = nullptr);
+
+// A list shared by the users of a machine (the Debian package's) lies in a folder of its own with
+// a spare beside it (and, until its first entry, a reserve), and a lock file that only the game's
+// helper and root may open, all made by the package. A save writes the new list into the spare
+// and swaps the two names in one step: the list is at every moment the old one or the new one,
+// and no file changes its owner, group or mode.
+inline constexpr auto spareSuffix = ".spare";
+inline constexpr auto reserveSuffix = ".reserve";
+inline constexpr auto lockSuffix = ".lock";
+bool isShared(const QString& path);
+SaveOutcome saveShared(const QString& path, const QString& entryLine, QStringList* held = nullptr);
 
 } // namespace scores

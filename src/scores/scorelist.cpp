@@ -3,14 +3,26 @@
 #include "scores/linescan.h"
 #include "scores/scorefile.h"
 
+#include <QBuffer>
+
 namespace scores
 {
 
 ScoreList::Load ScoreList::load(const QString& path)
 {
-    auto opened = std::make_unique<QFile>(path);
-    if (!openList(*opened, QIODevice::ReadOnly))
+    auto list = std::make_unique<QFile>(path);
+    if (!openList(*list, QIODevice::ReadOnly))
         return Load::Unreadable;
+    std::unique_ptr<QIODevice> opened;
+    if (list->size() <= readWhole) {
+        auto whole = std::make_unique<QBuffer>();
+        whole->setData(list->readAll());
+        if (list->error() != QFileDevice::NoError || !whole->open(QIODevice::ReadOnly))
+            return Load::Unreadable;
+        opened = std::move(whole);
+    } else {
+        opened = std::move(list);
+    }
     std::vector<Place> found;
     const bool read = scanLines(*opened, 0, [&](const ScannedLine& line) {
         found.push_back({quint32(line.offset), quint32(line.length)});

@@ -13,7 +13,8 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("path");
-        for (const QString& kind : {QStringLiteral("scorefile"), QStringLiteral("length")}) {
+        for (const QString& kind :
+             {QStringLiteral("scorefile"), QStringLiteral("length"), QStringLiteral("request")}) {
             QDirIterator files(QStringLiteral(GZ_CORPUS_DIR "/") + kind, QDir::Files);
             int count = 0;
             while (files.hasNext()) {
@@ -35,8 +36,10 @@ private slots:
         const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
         if (kind == QLatin1String("scorefile"))
             fuzzchecks::scoreFile(data, std::size_t(bytes.size()));
-        else
+        else if (kind == QLatin1String("length"))
             fuzzchecks::typedLength(data, std::size_t(bytes.size()));
+        else
+            fuzzchecks::helperRequest(data, std::size_t(bytes.size()));
     }
 };
 

@@ -25,6 +25,8 @@ const char* outcomeName(scores::SaveOutcome outcome)
         return "busy";
     case scores::SaveOutcome::ReadFailed:
         return "read-failed";
+    case scores::SaveOutcome::TooLarge:
+        return "too-large";
     case scores::SaveOutcome::WriteFailed:
         break;
     }
@@ -38,7 +40,7 @@ int main(int argc, char* argv[])
     QCoreApplication application(argc, argv);
     const QStringList args = application.arguments().mid(1);
     if (args.size() < 2) {
-        std::fputs("usage: scoresaver save DIR PREFIX FIRST COUNT | hold-lock DIR | "
+        std::fputs("usage: scoresaver save DIR PREFIX FIRST COUNT | hold-lock DIR-OR-FILE | "
                    "save-limited DIR BYTES NAME\n",
                    stderr);
         return 2;
@@ -54,8 +56,7 @@ int main(int argc, char* argv[])
         for (int i = first; i < first + count; ++i) {
             std::printf("saving %d\n", i);
             std::fflush(stdout);
-            const auto outcome =
-                scores::saveEntry(path, scores::scoreLine(i % 97, args[2] + QString::number(i)));
+            const auto outcome = scores::saveEntry(path, i % 97, args[2] + QString::number(i));
             std::printf("%s %d\n", outcomeName(outcome), i);
             std::fflush(stdout);
             if (outcome != scores::SaveOutcome::Saved)
@@ -64,9 +65,10 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (mode == QLatin1String("hold-lock")) {
-        // The lock that a copy of the game takes on the list's folder while it saves.
-        const int folder = open(QFile::encodeName(args[1]).constData(), O_RDONLY | O_DIRECTORY);
-        if (folder < 0 || flock(folder, LOCK_EX) != 0)
+        // The lock that a copy of the game takes while it saves: on the list's folder, or on a
+        // shared list's lock file.
+        const int held = open(QFile::encodeName(args[1]).constData(), O_RDONLY);
+        if (held < 0 || flock(held, LOCK_EX) != 0)
             return 1;
         std::puts("locked");
         std::fflush(stdout);
@@ -79,7 +81,7 @@ int main(int argc, char* argv[])
         const rlimit limit{args[2].toULong(), args[2].toULong()};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
             return 2;
-        std::puts(outcomeName(scores::saveEntry(path, scores::scoreLine(50, args[3]))));
+        std::puts(outcomeName(scores::saveEntry(path, 50, args[3])));
         return 0;
     }
     return 2;

@@ -376,11 +376,21 @@ private slots:
     // Killed at any moment of a save, a saver leaves the list as it was or as the save in flight
     // makes it. Each kill comes a random while after the saver's first save, whatever the
     // machine's speed, so that it lands in the middle of one of the saves that follow.
+    void killedWhileSavingLosesNothing_data()
+    {
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("replaced") << false;
+        QTest::newRow("shared, swapped with its spare") << true;
+    }
     void killedWhileSavingLosesNothing()
     {
+        QFETCH(bool, shared);
         QTemporaryDir dir;
         const QString path = scores::scorePath(dir.path());
-        writeLines(path, linesScoring({90, 80, 70}));
+        if (shared)
+            makeSharedList(path, linesScoring({90, 80, 70}));
+        else
+            writeLines(path, linesScoring({90, 80, 70}));
         int next = 0;
         int midSave = 0;
         int replaced = 0;
@@ -418,8 +428,8 @@ private slots:
                 ++replaced;
             next += done + 1;
         }
-        qInfo("%d saves, %d of 40 kills in the middle of a save, %d of them after it had "
-              "replaced the file",
+        qInfo("%d saves, %d of 40 kills in the middle of a save, %d of them after it had put "
+              "the new list in place",
               next, midSave, replaced);
         QVERIFY(midSave >= 20);
     }
@@ -429,20 +439,27 @@ private slots:
     void twoCopiesSavingAtOnceKeepEveryEntry_data()
     {
         QTest::addColumn<bool>("secondInPlace");
-        QTest::newRow("both replace") << false;
-        QTest::newRow("one in place") << true;
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("both replace") << false << false;
+        QTest::newRow("one in place") << true << false;
+        QTest::newRow("a shared list, from its first entry") << false << true;
     }
     void twoCopiesSavingAtOnceKeepEveryEntry()
     {
         QFETCH(bool, secondInPlace);
+        QFETCH(bool, shared);
         if (secondInPlace && geteuid() != 0)
             GZ_SKIP("two users are needed: run as root");
         for (int round = 0; round < 8; ++round) {
             QTemporaryDir dir;
             const QString path = scores::scorePath(dir.path());
-            writeBytes(path, {});
-            QVERIFY(QFile::setPermissions(path, rw));
-            QVERIFY(QFile::setPermissions(dir.path(), rx | QFileDevice::WriteOwner));
+            if (shared) {
+                makeSharedList(path, {});
+            } else {
+                writeBytes(path, {});
+                QVERIFY(QFile::setPermissions(path, rw));
+                QVERIFY(QFile::setPermissions(dir.path(), rx | QFileDevice::WriteOwner));
+            }
             // Five entries each, eleven lines at most: the merge keeps them all.
             QProcess* first = startSaver(this, {"save", dir.path(), "a", "10", "5"}, false);
             QProcess* second =
@@ -457,6 +474,70 @@ private slots:
                 expected << scores::scoreLine(i, QStringLiteral("a%1").arg(i));
             QCOMPARE(fileLines(path), expected);
         }
+    }
+
+    // The game's helper as a player's game runs it, on the one list it was built for: its answer
+    // for each state of that list, and the list afterwards.
+    void helper_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QByteArray>("score");
+        QTest::addColumn<int>("status");
+        QTest::newRow("saved") << "lines"
+                               << "7"_ba << 0;
+        QTest::newRow("the first entry") << "none"
+                                         << "7"_ba << 0;
+        QTest::newRow("busy") << "locked"
+                              << "7"_ba << 1;
+        QTest::newRow("too large") << "oversized"
+                                   << "7"_ba << 4;
+        QTest::newRow("no spare") << "no spare"
+                                  << "7"_ba << 3;
+        QTest::newRow("a score no round gives") << "lines"
+                                                << "501"_ba << 64;
+    }
+    void helper()
+    {
+        QFETCH(QString, list);
+        QFETCH(QByteArray, score);
+        QFETCH(int, status);
+        const QString path = QStringLiteral(GZ_HELPER_LIST);
+        QDir folder = QFileInfo(path).dir();
+        QVERIFY(folder.removeRecursively() && folder.mkpath(QStringLiteral(".")));
+        const QStringList before =
+            list == QLatin1String("none") ? QStringList() : linesScoring({9, 5});
+        makeSharedList(path, before);
+        if (list == QLatin1String("oversized"))
+            writeOversizedFile(path);
+        if (list == QLatin1String("no spare"))
+            QVERIFY(QFile::remove(path + QLatin1String(scores::spareSuffix)));
+        QProcess holder;
+        if (list == QLatin1String("locked")) {
+            holder.start(QStringLiteral(SCORESAVER),
+                         {QStringLiteral("hold-lock"), path + QLatin1String(scores::lockSuffix)});
+            QVERIFY(holder.waitForReadyRead(60000));
+        }
+        QProcess helper;
+        helper.start(QStringLiteral(GZ_TEST_HELPER), {QString::fromLatin1(score)});
+        helper.write("Gast");
+        helper.closeWriteChannel();
+        QVERIFY(helper.waitForFinished(60000));
+        QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(helper.exitCode(), status);
+        if (list != QLatin1String("oversized"))
+            QCOMPARE(fileLines(path), status == 0
+                                          ? reference::merged(before, scores::scoreLine(7, "Gast"))
+                                          : before);
+        // The names were swapped: the old list is the spare now.
+        if (status == 0 && list == QLatin1String("lines"))
+            QCOMPARE(fileLines(path + QLatin1String(scores::spareSuffix)), before);
+        // The spare stays beside the list; the reserve only until the first entry.
+        QCOMPARE(QFile::exists(path + QLatin1String(scores::spareSuffix)),
+                 list != QLatin1String("no spare"));
+        QCOMPARE(QFile::exists(path + QLatin1String(scores::reserveSuffix)),
+                 list == QLatin1String("none") && status != 0);
+        holder.kill();
+        holder.waitForFinished();
     }
 };
 

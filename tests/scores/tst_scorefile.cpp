@@ -2,6 +2,7 @@
 #include "support/testmain.h"
 
 #include "scores/cp1252.h"
+#include "scores/helper.h"
 #include "scores/linescan.h"
 #include "scores/scorefile.h"
 #include "scores/scoretext.h"
@@ -69,6 +70,53 @@ private slots:
         // A name never splits its line.
         const QString line = scores::scoreLine(4, QStringLiteral("Eva\r\nund\rAdam\n"));
         QVERIFY(!line.contains(QLatin1Char('\r')) && !line.contains(QLatin1Char('\n')));
+    }
+
+    // What the game's helper takes: a score as the game writes it and a name as the game sends
+    // it; anything else is refused (an empty line).
+    void helperRequest_data()
+    {
+        QTest::addColumn<QByteArray>("score");
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("line");
+        const QByteArray longest(scores::longestName, 'n');
+        QTest::newRow("a result") << "7"_ba
+                                  << "J\xc3\xbcrgen"_ba
+                                  << " 7  Punkte für  Jürgen";
+        QTest::newRow("0 and 500") << "0"_ba
+                                   << "a"_ba
+                                   << " 0  Punkte für  a";
+        QTest::newRow("500") << "500"_ba
+                             << "a"_ba
+                             << " 500  Punkte für  a";
+        QTest::newRow("the longest name")
+            << "1"_ba << longest
+            << QStringLiteral(" 1  Punkte für  ") + QString::fromLatin1(longest);
+        QTest::newRow("line breaks") << "2"_ba
+                                     << "a\r\nb"_ba
+                                     << " 2  Punkte für  a  b";
+        QTest::newRow("byte order mark")
+            << "3"_ba
+            << "\xef\xbb\xbfx"_ba << QStringLiteral(" 3  Punkte für  \ufeffx");
+        for (const QByteArray& score :
+             {"501"_ba, "-1"_ba, "07"_ba, "+7"_ba, " 7"_ba, "7 "_ba, ""_ba, "1000"_ba, "x"_ba})
+            QTest::addRow("score [%s]", score.constData()) << score << "a"_ba << QString();
+        QTest::newRow("empty name") << "1"_ba
+                                    << ""_ba << QString();
+        QTest::newRow("name too long") << "1"_ba << longest + "n" << QString();
+        QTest::newRow("NUL in the name") << "1"_ba
+                                         << "a\0b"_ba << QString();
+        QTest::newRow("not UTF-8") << "1"_ba
+                                   << "f\xfcr"_ba << QString();
+        QTest::newRow("a surrogate") << "1"_ba
+                                     << "\xed\xa0\x80"_ba << QString();
+    }
+    void helperRequest()
+    {
+        QFETCH(QByteArray, score);
+        QFETCH(QByteArray, name);
+        QFETCH(QString, line);
+        QCOMPARE(scores::requestedLine(score, name).value_or(QString()), line);
     }
 
     void encoding_data()

@@ -81,6 +81,21 @@ private slots:
         QVERIFY(f.form->Frame2->isHidden());
     }
 
+    // Saves into a shared list while the viewer is open swap the list with its spare, and the one
+    // after next rewrites the file that the viewer opened: the viewer shows what it opened.
+    void openViewerKeepsItsListWhileOthersSave()
+    {
+        FormFixture f;
+        const QStringList lines = linesScoring({9, 5});
+        makeSharedList(f.scorePath(), lines);
+        f.form->best_Click();
+        for (const int score : {7, 3, 1})
+            QCOMPARE(scores::saveEntry(f.scorePath(), score, QStringLiteral("Eva")),
+                     scores::SaveOutcome::Saved);
+        QCOMPARE(items(f.form->List1), lines);
+        QCOMPARE(fileLines(f.scorePath()).size(), 5);
+    }
+
     void duringARound()
     {
         FormFixture f;

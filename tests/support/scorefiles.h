@@ -49,3 +49,15 @@ inline void writeOversizedFile(const QString& path)
     QVERIFY(big.open(QIODevice::WriteOnly));
     QVERIFY(big.resize(scores::maxFileSize + 1));
 }
+
+// A shared list as the Debian package makes it: the spare, the lock file and, until the first
+// entry, the reserve beside the list (lines, or no list at all when there are none).
+inline void makeSharedList(const QString& path, const QStringList& lines)
+{
+    writeBytes(path + QLatin1String(scores::spareSuffix), {});
+    writeBytes(path + QLatin1String(scores::lockSuffix), {});
+    if (lines.isEmpty())
+        writeBytes(path + QLatin1String(scores::reserveSuffix), {});
+    else
+        writeLines(path, lines);
+}
