@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian package as a player would and checks it, as root on a clean, throwaway
 # system (scripts/release-check runs it in a fresh chroot): package_check.sh DEB SCORESAVER.
-# SCORESAVER is the tests' helper that saves an entry through the game's own code.
+# SCORESAVER is the tests' helper that saves an entry through the game's own code, as the game
+# does when "schon erledigt" is pressed.
 set -euo pipefail
 deb=$1
 saver=$2
@@ -11,32 +12,54 @@ fail() {
     echo "package check: $*" >&2
     exit 1
 }
+folder=/var/games/graue-zellen
+list=$folder/best.lst
+link=/usr/lib/graue-zellen/best.lst
+helper=/usr/lib/graue-zellen/graue-zellen-score
+entry=/usr/share/applications/de.grauezellen.GraueZellen.desktop
+rights() { stat -c '%a %U:%G' "$1"; }
 
 echo "== installing $(basename "$deb") with the dependencies the release offers"
 apt-get update -qq
 apt-get install -y -qq "$deb" >/dev/null
-dpkg-query -W -f='${Depends}\n' graue-zellen
+dpkg-query -W -f='Depends: ${Depends}\n' graue-zellen
+dpkg-deb -c "$deb" | grep -E ' \./(usr/lib/graue-zellen/graue-zellen-score|var/games/graue-zellen/)$'
 dpkg -L graue-zellen | sort >/tmp/package-files
 
-list=/var/games/graue-zellen/best.lst
-link=/usr/lib/graue-zellen/best.lst
-[ -f "$list" ] && [ ! -s "$list" ] || fail "no empty shared list at $list"
-[ "$(stat -c %a "$list")" = 666 ] || fail "the shared list is not writable by every user"
+echo "== who may write what"
+ls -la "$folder"
+[ "$(rights "$folder")" = "775 root:games" ] || fail "the list's folder is $(rights "$folder")"
+[ "$(rights "$list.spare")" = "664 root:games" ] || fail "the spare is $(rights "$list.spare")"
+[ "$(rights "$list.reserve")" = "664 root:games" ] || fail "the reserve is $(rights "$list.reserve")"
+[ "$(rights "$list.lock")" = "660 root:games" ] || fail "the lock is $(rights "$list.lock")"
+# Until the first result there is no list, and "Bestenliste" says there is no entry yet.
+[ ! -e "$list" ] || fail "a list before the first result"
 [ "$(readlink "$link")" = "$list" ] || fail "$link is not a link to $list"
-find /usr/lib/graue-zellen /usr/games/graue-zellen -perm /6000 | grep -q . && fail "setuid or setgid file"
+# The package's files and folders and the files its scripts made that pass the find tests given.
+matching() {
+    local path
+    (cat /tmp/package-files; find "$folder") | sort -u | while read -r path; do
+        [ -L "$path" ] || find "$path" -maxdepth 0 "$@"
+    done
+}
+writable=$(matching -perm -0002)
+[ -z "$writable" ] || fail "writable by every user: $writable"
+privileged=$(matching -perm /6000)
+[ "$privileged" = "$helper" ] || fail "privileged files: ${privileged:-none}"
+[ "$(rights "$helper")" = "2755 root:games" ] || fail "the helper is $(rights "$helper")"
 
 echo "== as ordinary users"
-for user in anna ben; do
+apt-get install -y -qq xvfb xauth x11-utils >/dev/null
+for user in anna ben carl; do
     id "$user" >/dev/null 2>&1 || useradd -m "$user"
 done
 [ "$(runuser -l anna -c 'command -v graue-zellen')" = /usr/games/graue-zellen ] ||
     fail "graue-zellen is not on an ordinary user's PATH"
-status=0
-runuser -l anna -c 'QT_QPA_PLATFORM=offscreen timeout 3 graue-zellen' || status=$?
-[ "$status" -eq 124 ] || fail "the game did not keep running for an ordinary user (status $status)"
+install -m 0644 "$here/start_check.sh" /tmp/start_check.sh
+runuser -u anna -- bash /tmp/start_check.sh graue-zellen "$entry" || fail "the game did not start for anna"
 
 # The game's own save, through the path the game uses: its own folder, where the list is a link.
-# Two players, then root, whose folder is writable: the link must stay a link.
+# Two players, whose games hand the entry to the helper, then root, who saves it itself.
 install -m 0755 "$saver" /usr/local/bin/gz-scoresaver
 runuser -u anna -- gz-scoresaver save /usr/lib/graue-zellen Anna 7 1 || fail "anna could not save"
 runuser -u ben -- gz-scoresaver save /usr/lib/graue-zellen Ben 12 1 || fail "ben could not save"
@@ -45,7 +68,19 @@ expected=$(mktemp)
 printf ' 12  Punkte f\374r  Ben12\r\n 9  Punkte f\374r  Root9\r\n 7  Punkte f\374r  Anna7\r\n' >"$expected"
 cmp "$expected" "$list" || fail "the shared list is not as saved: $(od -c "$list" | head -5)"
 [ -L "$link" ] || fail "a save replaced the link $link"
-[ "$(stat -c %a "$list")" = 666 ] || fail "a save changed the shared list's permission bits"
+for file in "$list" "$list.spare"; do
+    [ "$(rights "$file")" = "664 root:games" ] || fail "after the saves $file is $(rights "$file")"
+done
+[ ! -e "$list.reserve" ] || fail "the reserve is still there after the first entry"
+
+# Nobody but the game's helper and root writes the list.
+for attempt in "printf x > $list" ": > $list" "rm -f $list" "echo x > /tmp/carl && mv -f /tmp/carl $list" \
+    "ln -sf /tmp/carl $list" "printf x >> $list.spare" "cat $list.lock"; do
+    if runuser -u carl -- sh -c "$attempt" 2>/dev/null; then
+        fail "an ordinary user could: $attempt"
+    fi
+done
+cmp "$expected" "$list" || fail "an ordinary user changed the list"
 
 echo "== desktop entry and metainfo"
 apt-get install -y -qq desktop-file-utils appstream >/dev/null
@@ -69,9 +104,21 @@ while read -r file; do
         left+=" $file"
     fi
 done </tmp/package-files
-for folder in /usr/lib/graue-zellen /usr/share/doc/graue-zellen /var/games/graue-zellen; do
-    [ ! -e "$folder" ] || left+=" $folder"
+for dir in /usr/lib/graue-zellen /usr/share/doc/graue-zellen "$folder"; do
+    [ ! -e "$dir" ] || left+=" $dir"
 done
 [ -z "$left" ] || fail "left after purge:$left"
-rm -f "$expected" /usr/local/bin/gz-scoresaver
-echo "package installs, shares one list, and purges cleanly"
+
+echo "== a list of an older version, writable by every user, becomes the group's"
+mkdir -p "$folder"
+install -m 0666 "$expected" "$list"
+apt-get install -y -qq "$deb" >/dev/null
+cmp "$expected" "$list" || fail "the install changed the older list"
+[ "$(rights "$list")" = "664 root:games" ] || fail "the older list is $(rights "$list")"
+[ ! -e "$list.reserve" ] || fail "a reserve beside a list"
+runuser -u anna -- gz-scoresaver save /usr/lib/graue-zellen Anna 8 1 || fail "anna could not save into the older list"
+apt-get purge -y -qq graue-zellen >/dev/null
+[ ! -e "$folder" ] || fail "left after purge: $folder"
+
+rm -f "$expected" /usr/local/bin/gz-scoresaver /tmp/start_check.sh /tmp/carl
+echo "package installs, only its helper writes the shared list, and it purges cleanly"
