@@ -82,6 +82,14 @@ for attempt in "printf x > $list" ": > $list" "rm -f $list" "echo x > /tmp/carl 
 done
 cmp "$expected" "$list" || fail "an ordinary user changed the list"
 
+echo "== an administrator starts the list afresh, as the README says"
+rm "$list"
+dpkg-reconfigure graue-zellen
+[ "$(rights "$list.reserve")" = "664 root:games" ] || fail "no reserve after dpkg-reconfigure"
+runuser -u ben -- gz-scoresaver save /usr/lib/graue-zellen Ben 3 1 || fail "ben could not save afresh"
+printf ' 3  Punkte f\374r  Ben3\r\n' >"$expected"
+cmp "$expected" "$list" || fail "the fresh list is not ben's entry alone"
+
 echo "== desktop entry and metainfo"
 apt-get install -y -qq desktop-file-utils appstream >/dev/null
 bash "$here/validate_metadata.sh" /usr/share

@@ -21,8 +21,10 @@ std::optional<QString> requestedLine(QByteArrayView score, QByteArrayView name)
     }
     if (value > maxScore || name.isEmpty() || name.size() > longestName || name.contains('\0'))
         return std::nullopt;
-    // Every byte as it is: a leading byte order mark is a character of the name too.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    // Every byte as it is: a leading byte order mark is a character of the name too, and a
+    // sequence cut short at the end is no character at all.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8.decode(name);
     if (utf8.hasError())
         return std::nullopt;

@@ -16,8 +16,8 @@ inline constexpr qsizetype scanChunk = qsizetype(256) * 1024;
 // A line as the scan meets it: where it starts in the file, its length without the line end,
 // and its first bytes, as many as were asked for. The head is valid during the callback only.
 struct ScannedLine {
-    qint64 offset;
-    qint64 length;
+    qint64 offset = 0;
+    qint64 length = 0;
     QByteArrayView head;
 };
 

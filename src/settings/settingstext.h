@@ -11,7 +11,7 @@ enum class Speed { Slow, Medium, Fast };
 
 struct SpeedInfo {
     QString word;  // the adjective in the status line
-    int displayMs; // how long each colour stays visible
+    int displayMs = 0; // how long each colour stays visible
 };
 SpeedInfo speedInfo(Speed speed);
 

@@ -80,36 +80,32 @@ private slots:
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QString>("line");
         const QByteArray longest(scores::longestName, 'n');
-        QTest::newRow("a result") << "7"_ba
-                                  << "J\xc3\xbcrgen"_ba
-                                  << " 7  Punkte für  Jürgen";
-        QTest::newRow("0 and 500") << "0"_ba
-                                   << "a"_ba
-                                   << " 0  Punkte für  a";
-        QTest::newRow("500") << "500"_ba
-                             << "a"_ba
-                             << " 500  Punkte für  a";
-        QTest::newRow("the longest name")
-            << "1"_ba << longest
-            << QStringLiteral(" 1  Punkte für  ") + QString::fromLatin1(longest);
-        QTest::newRow("line breaks") << "2"_ba
-                                     << "a\r\nb"_ba
-                                     << " 2  Punkte für  a  b";
-        QTest::newRow("byte order mark")
-            << "3"_ba
-            << "\xef\xbb\xbfx"_ba << QStringLiteral(" 3  Punkte für  \ufeffx");
+        const struct {
+            const char* tag;
+            QByteArray score;
+            QByteArray name;
+            QString line;
+        } rows[] = {
+            {"a result", "7"_ba, "J\xc3\xbcrgen"_ba, QStringLiteral(" 7  Punkte für  Jürgen")},
+            {"0", "0"_ba, "a"_ba, QStringLiteral(" 0  Punkte für  a")},
+            {"500", "500"_ba, "a"_ba, QStringLiteral(" 500  Punkte für  a")},
+            {"the longest name", "1"_ba, longest,
+             QStringLiteral(" 1  Punkte für  ") + QString::fromLatin1(longest)},
+            {"line breaks", "2"_ba, "a\r\nb"_ba, QStringLiteral(" 2  Punkte für  a  b")},
+            {"byte order mark", "3"_ba, "\xef\xbb\xbfx"_ba,
+             QStringLiteral(" 3  Punkte für  \ufeffx")},
+            {"empty name", "1"_ba, ""_ba, {}},
+            {"name too long", "1"_ba, longest + "n", {}},
+            {"NUL in the name", "1"_ba, "a\0b"_ba, {}},
+            {"not UTF-8", "1"_ba, "f\xfcr"_ba, {}},
+            {"a surrogate", "1"_ba, "\xed\xa0\x80"_ba, {}},
+            {"cut short at the end", "1"_ba, "a\xc3"_ba, {}},
+        };
+        for (const auto& row : rows)
+            QTest::newRow(row.tag) << row.score << row.name << row.line;
         for (const QByteArray& score :
              {"501"_ba, "-1"_ba, "07"_ba, "+7"_ba, " 7"_ba, "7 "_ba, ""_ba, "1000"_ba, "x"_ba})
             QTest::addRow("score [%s]", score.constData()) << score << "a"_ba << QString();
-        QTest::newRow("empty name") << "1"_ba
-                                    << ""_ba << QString();
-        QTest::newRow("name too long") << "1"_ba << longest + "n" << QString();
-        QTest::newRow("NUL in the name") << "1"_ba
-                                         << "a\0b"_ba << QString();
-        QTest::newRow("not UTF-8") << "1"_ba
-                                   << "f\xfcr"_ba << QString();
-        QTest::newRow("a surrogate") << "1"_ba
-                                     << "\xed\xa0\x80"_ba << QString();
     }
     void helperRequest()
     {
