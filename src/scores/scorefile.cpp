@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -91,6 +92,21 @@ Lock lockList(const QString& path, int flags, const QDeadlineTimer& deadline, De
             std::swap(list.fd, opened.fd);
             return Lock::Locked;
         }
+    }
+}
+
+// Takes the lock on an open file or folder; nothing when it is held, else why no save can follow.
+std::optional<SaveOutcome> lockFailure(int fd, const QDeadlineTimer& deadline)
+{
+    if (fd < 0)
+        return SaveOutcome::WriteFailed;
+    switch (takeLock(fd, deadline)) {
+    case Lock::Locked:
+        return std::nullopt;
+    case Lock::Busy:
+        return SaveOutcome::Busy;
+    default:
+        return SaveOutcome::WriteFailed;
     }
 }
 
@@ -281,16 +297,8 @@ SaveOutcome saveShared(const QString& path, const QString& entryLine, QStringLis
     };
     Descriptor lock;
     lock.fd = openIn(name + lockSuffix, O_RDONLY);
-    if (lock.fd < 0)
-        return SaveOutcome::WriteFailed;
-    switch (takeLock(lock.fd, QDeadlineTimer(lockWaitMs))) {
-    case Lock::Busy:
-        return SaveOutcome::Busy;
-    case Lock::Locked:
-        break;
-    default:
-        return SaveOutcome::WriteFailed;
-    }
+    if (const auto failed = lockFailure(lock.fd, QDeadlineTimer(lockWaitMs)))
+        return *failed;
 
     Descriptor list;
     list.fd = openIn(name, O_RDONLY);
@@ -372,16 +380,8 @@ SaveOutcome saveEntry(const QString& listPath, int score, const QString& name, Q
     // The folder is locked as well as the list, which the first entry has yet to create.
     Descriptor folderLock;
     folderLock.fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderLock.fd < 0)
-        return SaveOutcome::WriteFailed;
-    switch (takeLock(folderLock.fd, deadline)) {
-    case Lock::Busy:
-        return SaveOutcome::Busy;
-    case Lock::Locked:
-        break;
-    default:
-        return SaveOutcome::WriteFailed;
-    }
+    if (const auto failed = lockFailure(folderLock.fd, deadline))
+        return *failed;
     // Decided inside the lock: another copy may have written the first entry meanwhile.
     Descriptor list;
     QFile old;
