@@ -56,7 +56,8 @@ done
 [ "$(runuser -l anna -c 'command -v graue-zellen')" = /usr/games/graue-zellen ] ||
     fail "graue-zellen is not on an ordinary user's PATH"
 install -m 0644 "$here/start_check.sh" /tmp/start_check.sh
-runuser -u anna -- bash /tmp/start_check.sh graue-zellen "$entry" || fail "the game did not start for anna"
+runuser -u anna -- bash /tmp/start_check.sh /usr/games/graue-zellen "$entry" ||
+    fail "the game did not start for anna"
 
 # The game's own save, through the path the game uses: its own folder, where the list is a link.
 # Two players, whose games hand the entry to the helper, then root, who saves it itself.

@@ -4,7 +4,7 @@
 # the desktop entry names, by which a desktop ties the window to the game's launcher.
 # start_check.sh GAME DESKTOP_ENTRY
 set -euo pipefail
-game=$(command -v -- "$1")
+game=$(command -v -- "$1") || { echo "no program $1" >&2; exit 1; }
 [[ $game == /* ]] || game=$PWD/$game
 entry=$2
 for tool in xvfb-run xwininfo xprop; do
