@@ -124,6 +124,7 @@ install -m 0666 "$expected" "$list"
 apt-get install -y -qq "$deb" >/dev/null
 cmp "$expected" "$list" || fail "the install changed the older list"
 [ "$(rights "$list")" = "664 root:games" ] || fail "the older list is $(rights "$list")"
+[ "$(rights "$folder")" = "775 root:games" ] || fail "the older list's folder is $(rights "$folder")"
 [ ! -e "$list.reserve" ] || fail "a reserve beside a list"
 runuser -u anna -- gz-scoresaver save /usr/lib/graue-zellen Anna 8 1 || fail "anna could not save into the older list"
 apt-get purge -y -qq graue-zellen >/dev/null
