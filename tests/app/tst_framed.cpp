@@ -3,13 +3,14 @@
 #include "support/formfixture.h"
 #include "support/testmain.h"
 
+#include <QProcess>
 #include <QScreen>
 
 class FramedTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void centredWithItsFrame()
+    void centredFramedAndNamed()
     {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             GZ_SKIP("needs an X display with a window manager (framed_check.sh)");
@@ -31,6 +32,21 @@ private slots:
                            .arg(screen.x())
                            .arg(screen.y())),
             30000);
+
+        // A shell ties the window to the game's launcher by the class that its entry names.
+        QFile entry(QStringLiteral(GZ_DESKTOP_ENTRY));
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QString named = QString::fromUtf8(entry.readAll())
+                                  .section(QStringLiteral("StartupWMClass="), 1)
+                                  .section(QLatin1Char('\n'), 0, 0);
+        QProcess xprop;
+        xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(w.winId()),
+                                              QStringLiteral("WM_CLASS")});
+        QVERIFY(xprop.waitForFinished(60000));
+        const QString classes = QString::fromUtf8(xprop.readAllStandardOutput());
+        QVERIFY2(!named.isEmpty() &&
+                     classes.trimmed().endsWith(QStringLiteral(", \"%1\"").arg(named)),
+                 qPrintable(classes));
     }
 };
 
