@@ -2,14 +2,13 @@
 
 #include "support/lines.h"
 
+#include "bestlist/linescan.h"
+#include "bestlist/merge.h"
+#include "bestlist/request.h"
+#include "bestlist/text.h"
 #include "scores/cp1252.h"
-#include "scores/helper.h"
-#include "scores/linescan.h"
-#include "scores/scorefile.h"
 #include "scores/scoretext.h"
 #include "settings/settingstext.h"
-
-#include <QBuffer>
 
 #include <algorithm>
 #include <cstdio>
@@ -44,18 +43,17 @@ void scoreFile(const std::uint8_t* data, std::size_t size)
     // The game reads in chunks what the reference reads whole; small chunks split every kind of
     // line end between two of them.
     const QStringList lines = reference::splitLines(bytes);
-    QBuffer list;
-    list.setData(bytes);
-    list.open(QIODevice::ReadOnly);
+    bestlist::BytesSource list(bytes.toStdString());
     QStringList scanned;
-    require(scores::scanLines(
+    require(bestlist::scanLines(
                 list, 1 << 20,
-                [&](const scores::ScannedLine& line) {
-                    require(line.head.size() == line.length, "the whole line as its head");
-                    scanned << scores::decode1252(line.head);
+                [&](const bestlist::ScannedLine& line) {
+                    require(qint64(line.head.size()) == line.length, "the whole line as its head");
+                    scanned << scores::decode1252(
+                        QByteArrayView(line.head.data(), qsizetype(line.head.size())));
                     return true;
                 },
-                1 + sum % 17),
+                std::size_t(1 + sum % 17)),
             "the scan reads");
     require(scanned == lines, "the lines the reference finds");
 
@@ -63,21 +61,25 @@ void scoreFile(const std::uint8_t* data, std::size_t size)
         const int value = scores::lineScore(line);
         require(value >= -99 && value <= 999, "line score within three characters");
     }
-    list.seek(0);
-    const scores::Count count = scores::countLines(list, score);
+    const bestlist::Count count = bestlist::countLines(list, score);
     require(count.ok && count.lines == lines.size(), "every line counted");
     require(count.qualifies() == reference::qualifies(lines, score), "the qualification");
 
     const QString entry = scores::scoreLine(
         score, scores::decode1252(bytes.first(std::min<qsizetype>(bytes.size(), 40))));
-    require(!entry.contains(QLatin1Char('\r')) && !entry.contains(QLatin1Char('\n')),
-            "a name never breaks the line");
-    list.seek(0);
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    require(scores::writeMerged(&list, out, entry) == scores::SaveOutcome::Saved, "merged");
+    require(std::none_of(entry.begin(), entry.end(),
+                         [](QChar c) {
+                             const char16_t u = c.unicode();
+                             return u < 0x20 || (u >= 0x7F && u <= 0x9F);
+                         }),
+            "a name brings no control character, nor a line break");
+    bestlist::StringSink out;
+    require(bestlist::writeMerged(&list, out, scores::encode1252(entry).toStdString()) ==
+                bestlist::SaveOutcome::Saved,
+            "merged");
     const QStringList result = reference::merged(lines, entry);
-    require(out.data() == reference::joinLines(result), "the merge the reference makes");
+    require(QByteArray::fromStdString(out.bytes) == reference::joinLines(result),
+            "the merge the reference makes");
 
     // The reference itself keeps the rules: ten old lines at most in their order, the new one
     // below every line that scores higher and above the first that does not.
@@ -119,7 +121,8 @@ void helperRequest(const std::uint8_t* data, std::size_t size)
     const qsizetype split = bytes.indexOf('\n');
     const QByteArray score = split < 0 ? bytes : bytes.first(split);
     const QByteArray name = split < 0 ? QByteArray() : bytes.mid(split + 1);
-    const std::optional<QString> line = scores::requestedLine(score, name);
+    const std::optional<std::string> line =
+        bestlist::requestedLine(score.toStdString(), name.toStdString());
 
     // Taken exactly when the score is one the game writes and the name is text that the game
     // could send: non-empty UTF-8 that survives decoding, without NUL, of bounded length.
@@ -129,19 +132,23 @@ void helperRequest(const std::uint8_t* data, std::size_t size)
         (score.size() == 1 || score[0] != '0') && score.toInt() <= 500;
     // Behind another character, so that a byte order mark is text like any other.
     QString text = QString::fromUtf8("x" + name);
-    const bool validText = !name.isEmpty() && name.size() <= scores::longestName &&
+    const bool validText = !name.isEmpty() && name.size() <= qsizetype(bestlist::longestName) &&
                            !name.contains('\0') && text.toUtf8() == "x" + name;
     text.remove(0, 1);
     require(line.has_value() == (number && validText), "taken exactly when score and name are");
     if (!line)
         return;
-    const QString expected = QLatin1Char(' ') + QString::fromLatin1(score) +
-                             QStringLiteral("  Punkte für  ") +
-                             text.replace(QLatin1Char('\r'), QLatin1Char(' '))
-                                 .replace(QLatin1Char('\n'), QLatin1Char(' '));
-    require(*line == expected, "the line the game writes");
+    // Control characters become blanks, characters outside the code page "?".
+    QString safe = text;
+    for (QChar& c : safe) {
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F))
+            c = QLatin1Char(' ');
+    }
+    const QByteArray expected =
+        " " + score + scores::encode1252(QStringLiteral("  Punkte für  ") + safe);
+    require(QByteArray::fromStdString(*line) == expected, "the line the game writes");
     // Three characters are read back: a score of 100 or more as its first two digits.
-    require(scores::lineScore(*line) == (score.size() > 2 ? score.left(2) : score).toInt(),
+    require(bestlist::lineScore(*line) == (score.size() > 2 ? score.left(2) : score).toInt(),
             "its line score");
 }
 

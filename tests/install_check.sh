@@ -25,6 +25,15 @@ for file in "${files[@]}"; do
     [ -f "$dir/$file" ] || { echo "missing from the installed folder: $file" >&2; exit 1; }
 done
 
+# The game's helper links nothing but the C and C++ runtime (a sanitized build the sanitizers'
+# too): the installed one, or the tests' own where the folder has none.
+helper=$build/tests/gz_testhelper
+[ "$program_dir" = bin ] || helper=$dir/$program_dir/graue-zellen-score
+needed=$(readelf -d "$helper" | sed -nE 's/.*\(NEEDED\).*\[(.*)\]/\1/p')
+others=$(printf '%s\n' "$needed" | grep -vE '^(libc|libm|libgcc_s|libstdc\+\+|libasan|libubsan)\.so' || true)
+[ -n "$needed" ] && [ -z "$others" ] ||
+    { echo "the helper links more than the C and C++ runtime: $others" >&2; exit 1; }
+
 if ! command -v desktop-file-validate >/dev/null || ! command -v appstreamcli >/dev/null; then
     echo "desktop-file-validate or appstreamcli missing (scripts/test installs them)"
     # Under CI a skipped check is a failure: the scripts install what it needs.

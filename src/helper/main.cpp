@@ -1,14 +1,16 @@
 // The game's helper, installed setgid to the group that may write the machine's shared list of
 // best results: it merges one result into that one list, with the game's own code, and answers
-// with its exit status (scores/helper.h). It trusts nothing of its caller: it reads no
+// with its exit status (bestlist/request.h). It trusts nothing of its caller: it reads no
 // environment, writes only the list fixed when it was built, takes only a score and a name, and
-// holds the group's right only while it saves. GZ_SHARED_LIST, the list, is set by the build.
-#include "scores/helper.h"
-#include "scores/scorefile.h"
+// holds the group's right only while it saves. It links nothing but the C and C++ runtime, so no
+// code but theirs runs before main. GZ_SHARED_LIST, the list, is set by the build.
+#include "bestlist/request.h"
+#include "bestlist/shared.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <string>
 #include <unistd.h>
 
 namespace
@@ -25,17 +27,17 @@ bool standardDescriptors()
 }
 
 // The name on the input, at most one byte more than any name the helper takes.
-QByteArray readName()
+std::string readName()
 {
-    QByteArray name;
+    std::string name;
     char chunk[4096];
-    while (name.size() <= scores::longestName) {
+    while (name.size() <= bestlist::longestName) {
         const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
             break;
-        name.append(chunk, got);
+        name.append(chunk, std::size_t(got));
     }
     return name;
 }
@@ -49,18 +51,18 @@ int main(int argc, char* argv[])
     const gid_t player = ::getgid();
     const gid_t privileged = ::getegid();
     if (::setresgid(player, player, privileged) != 0 || !standardDescriptors())
-        return scores::refusedStatus;
+        return bestlist::refusedStatus;
     if (argc != 2)
-        return scores::refusedStatus;
-    const std::optional<QString> line = scores::requestedLine(argv[1], readName());
+        return bestlist::refusedStatus;
+    const std::optional<std::string> line = bestlist::requestedLine(argv[1], readName());
     if (!line)
-        return scores::refusedStatus;
+        return bestlist::refusedStatus;
 
     if (::setresgid(player, privileged, privileged) != 0)
-        return scores::exitStatus(scores::SaveOutcome::WriteFailed);
-    const scores::SaveOutcome outcome = scores::saveShared(QStringLiteral(GZ_SHARED_LIST), *line);
+        return bestlist::exitStatus(bestlist::SaveOutcome::WriteFailed);
+    const bestlist::SaveOutcome outcome = bestlist::saveShared(GZ_SHARED_LIST, *line);
     // Given up for good before the answer.
     if (::setresgid(player, player, player) != 0)
         std::abort();
-    return scores::exitStatus(outcome);
+    return bestlist::exitStatus(outcome);
 }

@@ -1,45 +1,18 @@
 #include "scores/cp1252.h"
 
-#include <QList>
+#include "bestlist/cp1252.h"
 
-#include <array>
+#include <QList>
 
 namespace scores
 {
-
-namespace
-{
-
-// Characters of the bytes 80 to 9F; the undefined ones keep their own value.
-constexpr std::array<char16_t, 32> high = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char16_t toChar(unsigned char byte)
-{
-    return byte >= 0x80 && byte <= 0x9F ? high[byte - 0x80] : char16_t(byte);
-}
-
-int toByte(char32_t c)
-{
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return int(c);
-    for (int i = 0; i < int(high.size()); ++i) {
-        if (high[i] == c)
-            return 0x80 + i;
-    }
-    return -1;
-}
-
-} // namespace
 
 QString decode1252(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
     for (const char b : bytes)
-        *out++ = QChar(toChar(static_cast<unsigned char>(b)));
+        *out++ = QChar(char16_t(bestlist::characterOf(static_cast<unsigned char>(b))));
     return text;
 }
 
@@ -48,7 +21,7 @@ QByteArray encode1252(QStringView text)
     QByteArray bytes;
     bytes.reserve(text.size());
     for (const char32_t c : text.toUcs4()) {
-        const int b = toByte(c);
+        const int b = bestlist::byteOf(c);
         bytes.append(b < 0 ? '?' : char(b));
     }
     return bytes;

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "bestlist/io.h"
+
 #include <QAbstractListModel>
-#include <QFile>
 
 #include <memory>
 #include <vector>
@@ -38,7 +39,7 @@ private:
         quint32 length;
     };
     std::vector<Place> places;
-    std::unique_ptr<QIODevice> file;
+    std::unique_ptr<bestlist::Source> file;
 };
 
 } // namespace scores

@@ -1,19 +1,34 @@
 #include "scores/scoretext.h"
 
+#include "bestlist/text.h"
+#include "scores/cp1252.h"
+
 namespace scores
 {
 
 QString numberText(qint64 n)
 {
-    return n < 0 ? QString::number(n) : QLatin1Char(' ') + QString::number(n);
+    return QString::fromStdString(bestlist::numberText(n));
+}
+
+QByteArray scoreLineBytes(int score, const QString& name)
+{
+    return QByteArray::fromStdString(bestlist::scoreLine(score, name.toStdU32String()));
 }
 
 QString scoreLine(int score, const QString& name)
 {
-    QString safeName = name;
-    safeName.replace(QLatin1Char('\r'), QLatin1Char(' '))
-        .replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return numberText(score) + QStringLiteral("  Punkte für  ") + safeName;
+    return decode1252(scoreLineBytes(score, name));
+}
+
+int lineScore(QStringView line)
+{
+    return lineScore(encode1252(line.left(3)));
+}
+
+int lineScore(QByteArrayView line)
+{
+    return bestlist::lineScore(std::string_view(line.data(), size_t(line.size())));
 }
 
 } // namespace scores

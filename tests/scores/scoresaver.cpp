@@ -1,9 +1,12 @@
 // Helper for the score-file tests: saves entries from a separate process, so that a test can
-// kill it mid-save, run two at once, or limit the size of the files it may write.
+// kill it mid-save, run two at once, or limit the size of the files it may write; and enters a
+// result through the game's own name entry, to show what a player is told.
+#include "app/form1.h"
+#include "bestlist/shared.h"
 #include "scores/scorefile.h"
-#include "scores/scoretext.h"
+#include "support/fakeplatform.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
 #include <QThread>
 
@@ -37,18 +40,23 @@ const char* outcomeName(scores::SaveOutcome outcome)
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication application(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
     const QStringList args = application.arguments().mid(1);
     if (args.size() < 2) {
-        std::fputs("usage: scoresaver save DIR PREFIX FIRST COUNT | hold-lock DIR-OR-FILE | "
-                   "save-limited DIR BYTES NAME\n",
+        std::fputs("usage: scoresaver save[-without-swap] DIR PREFIX FIRST COUNT | "
+                   "hold-lock DIR-OR-FILE | save-limited DIR BYTES NAME | enter DIR NAME SCORE\n",
                    stderr);
         return 2;
     }
     const QString mode = args[0];
     const QString path = scores::scorePath(args[1]);
 
-    if (mode == QLatin1String("save") && args.size() == 5) {
+    // As on a file system that cannot swap two names.
+    if (mode == QLatin1String("save-without-swap"))
+        bestlist::forgoExchange();
+    if (mode.startsWith(QLatin1String("save")) && args.size() == 5) {
         // Entry i: score i % 97 under the name PREFIX<i>; a line of output as each save begins
         // and one as it ends.
         const int first = args[3].toInt();
@@ -74,6 +82,22 @@ int main(int argc, char* argv[])
         std::fflush(stdout);
         for (;;)
             QThread::sleep(1);
+    }
+    if (mode == QLatin1String("enter") && args.size() == 4) {
+        // "schon erledigt" in the name entry of a game in DIR: what the player is told, if
+        // anything, or "saved".
+        FakePlatform platform;
+        platform.directory = args[1];
+        Form1 form(platform);
+        form.clickcount = qint16(args[3].toInt() + 1);
+        form.offerentry();
+        form.Text1->setText(args[2]);
+        form.Command9_Click();
+        for (const FakePlatform::Box& box : platform.boxes)
+            std::puts(qPrintable(box.text));
+        if (form.Frame3->isHidden())
+            std::puts("saved");
+        return 0;
     }
     if (mode == QLatin1String("save-limited") && args.size() == 4) {
         // As on a full disk: writes beyond the limit fail instead of raising SIGXFSZ.

@@ -219,28 +219,39 @@ private slots:
     }
 
     // Larger than any list of best results, or a list whose reading fails: each reader says
-    // which, and changes nothing.
+    // which, and changes nothing. A link planted in the place of a shared list is never followed
+    // by a save, root's included: nothing is written through it.
     void unreadableList_data()
     {
         QTest::addColumn<QString>("reader");
-        QTest::addColumn<bool>("oversized");
-        QTest::newRow("too large: viewer") << "viewer" << true;
-        QTest::newRow("too large: OK") << "OK" << true;
-        QTest::newRow("too large: schon erledigt") << "save" << true;
-        QTest::newRow("read fails: viewer") << "viewer" << false;
-        QTest::newRow("read fails: OK") << "OK" << false;
+        QTest::addColumn<QString>("list");
+        QTest::newRow("too large: viewer") << "viewer" << "too large";
+        QTest::newRow("too large: OK") << "OK" << "too large";
+        QTest::newRow("too large: schon erledigt") << "save" << "too large";
+        QTest::newRow("read fails: viewer") << "viewer" << "read fails";
+        QTest::newRow("read fails: OK") << "OK" << "read fails";
+        QTest::newRow("a shared list that is a link: schon erledigt") << "save" << "planted";
     }
     void unreadableList()
     {
         QFETCH(QString, reader);
-        QFETCH(bool, oversized);
+        QFETCH(QString, list);
         FormFixture f;
         Form1& w = *f.form;
-        // Reading a process's memory from address 0 fails, whoever reads it, root included.
-        if (oversized)
+        const bool oversized = list == QLatin1String("too large");
+        QTemporaryDir shared;
+        const QString outside = f.dir.filePath(QStringLiteral("outside"));
+        if (oversized) {
             writeOversizedFile(f.scorePath());
-        else
+        } else if (list == QLatin1String("read fails")) {
+            // Reading a process's memory from address 0 fails, whoever reads it, root included.
             QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), f.scorePath()));
+        } else {
+            const QString planted = scores::scorePath(shared.path());
+            makeSharedList(planted, {});
+            writeBytes(outside, "geheim");
+            QVERIFY(QFile::link(outside, planted) && QFile::link(planted, f.scorePath()));
+        }
         if (reader == QLatin1String("viewer"))
             w.best_Click();
         else
@@ -262,12 +273,14 @@ private slots:
                            f.scorePath() +
                            QStringLiteral("\n\nGelesen werden Listen bis 67.108.864 Bytes.") + kept
                      : QStringLiteral("Die Bestenliste konnte nicht gelesen werden:\n") +
-                           f.scorePath());
+                           f.scorePath() + kept);
         QCOMPARE(f.platform.boxes[0].title, QStringLiteral("Bestenliste"));
         QVERIFY(w.Frame2->isHidden());
         QCOMPARE(w.Frame3->isHidden(), reader != QLatin1String("save"));
         if (oversized)
             QCOMPARE(QFileInfo(f.scorePath()).size(), scores::maxFileSize + 1);
+        if (list == QLatin1String("planted"))
+            QCOMPARE(readBytes(outside), "geheim"_ba);
     }
 
     void lockHeldByAnotherProcess()
@@ -375,16 +388,21 @@ private slots:
 
     // Killed at any moment of a save, a saver leaves the list as it was or as the save in flight
     // makes it. Each kill comes a random while after the saver's first save, whatever the
-    // machine's speed, so that it lands in the middle of one of the saves that follow.
+    // machine's speed, so that it lands in the middle of one of the saves that follow. A shared
+    // list is saved by swapping it with its spare, or by links where names cannot be swapped;
+    // after the kills, a whole save leaves the old list as the spare and nothing else behind.
     void killedWhileSavingLosesNothing_data()
     {
         QTest::addColumn<bool>("shared");
-        QTest::newRow("replaced") << false;
-        QTest::newRow("shared, swapped with its spare") << true;
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("replaced") << false << "save";
+        QTest::newRow("shared, swapped with its spare") << true << "save";
+        QTest::newRow("shared, by links") << true << "save-without-swap";
     }
     void killedWhileSavingLosesNothing()
     {
         QFETCH(bool, shared);
+        QFETCH(QString, mode);
         QTemporaryDir dir;
         const QString path = scores::scorePath(dir.path());
         if (shared)
@@ -394,12 +412,13 @@ private slots:
         int next = 0;
         int midSave = 0;
         int replaced = 0;
+        int halfway = 0;
         for (int run = 0; run < 40; ++run) {
             const QStringList before = fileLines(path);
             QProcess saver;
-            saver.start(QStringLiteral(SCORESAVER),
-                        {QStringLiteral("save"), dir.path(), QStringLiteral("p"),
-                         QString::number(next), QStringLiteral("100000")});
+            saver.start(QStringLiteral(SCORESAVER), {mode, dir.path(), QStringLiteral("p"),
+                                                     QString::number(next),
+                                                     QStringLiteral("100000")});
             QByteArray output;
             while (!output.contains("saved ") && saver.waitForReadyRead(60000))
                 output += saver.readAllStandardOutput();
@@ -426,12 +445,32 @@ private slots:
                 QVERIFY(wellFormed(line));
             if (now == inFlight)
                 ++replaced;
+            if (QFile::exists(path + QLatin1String(bestlist::keptSuffix)))
+                ++halfway;
             next += done + 1;
         }
         qInfo("%d saves, %d of 40 kills in the middle of a save, %d of them after it had put "
-              "the new list in place",
-              next, midSave, replaced);
+              "the new list in place, %d between two steps of a save by links",
+              next, midSave, replaced, halfway);
         QVERIFY(midSave >= 20);
+        if (!shared)
+            return;
+        // As a save by links leaves it when killed before its last step: the new list in place,
+        // the old one under its second name, no spare. The next save finishes that step first.
+        const QStringList before = fileLines(path);
+        const QString spare = path + QLatin1String(scores::spareSuffix);
+        QFile::remove(path + QLatin1String(bestlist::keptSuffix));
+        QVERIFY(QFile::rename(spare, path + QLatin1String(bestlist::keptSuffix)));
+        QProcess saver;
+        saver.start(QStringLiteral(SCORESAVER), {mode, dir.path(), QStringLiteral("p"),
+                                                 QString::number(next), QStringLiteral("1")});
+        QVERIFY(saver.waitForFinished(60000));
+        QCOMPARE(saver.exitCode(), 0);
+        QCOMPARE(fileLines(path),
+                 reference::merged(before, scores::scoreLine(next % 97, "p" + QString::number(next))));
+        QCOMPARE(fileLines(spare), before);
+        QCOMPARE(dirEntries(dir.path()),
+                 (QStringList{"best.lst", "best.lst.lock", "best.lst.spare"}));
     }
 
     // Two copies of the game save at once, both replacing the list, or one replacing it while
@@ -440,14 +479,17 @@ private slots:
     {
         QTest::addColumn<bool>("secondInPlace");
         QTest::addColumn<bool>("shared");
-        QTest::newRow("both replace") << false << false;
-        QTest::newRow("one in place") << true << false;
-        QTest::newRow("a shared list, from its first entry") << false << true;
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("both replace") << false << false << "save";
+        QTest::newRow("one in place") << true << false << "save";
+        QTest::newRow("a shared list, from its first entry") << false << true << "save";
+        QTest::newRow("a shared list, by links") << false << true << "save-without-swap";
     }
     void twoCopiesSavingAtOnceKeepEveryEntry()
     {
         QFETCH(bool, secondInPlace);
         QFETCH(bool, shared);
+        QFETCH(QString, mode);
         if (secondInPlace && geteuid() != 0)
             GZ_SKIP("two users are needed: run as root");
         for (int round = 0; round < 8; ++round) {
@@ -461,9 +503,8 @@ private slots:
                 QVERIFY(QFile::setPermissions(dir.path(), rx | QFileDevice::WriteOwner));
             }
             // Five entries each, eleven lines at most: the merge keeps them all.
-            QProcess* first = startSaver(this, {"save", dir.path(), "a", "10", "5"}, false);
-            QProcess* second =
-                startSaver(this, {"save", dir.path(), "b", "20", "5"}, secondInPlace);
+            QProcess* first = startSaver(this, {mode, dir.path(), "a", "10", "5"}, false);
+            QProcess* second = startSaver(this, {mode, dir.path(), "b", "20", "5"}, secondInPlace);
             QVERIFY(first->waitForFinished(60000) && second->waitForFinished(60000));
             QCOMPARE(first->exitCode(), 0);
             QCOMPARE(second->exitCode(), 0);
@@ -493,6 +534,8 @@ private slots:
                                    << "7"_ba << 4;
         QTest::newRow("no spare") << "no spare"
                                   << "7"_ba << 3;
+        QTest::newRow("a spare that is the list") << "spare is the list"
+                                                  << "7"_ba << 3;
         QTest::newRow("a score no round gives") << "lines"
                                                 << "501"_ba << 64;
     }
@@ -509,8 +552,11 @@ private slots:
         makeSharedList(path, before);
         if (list == QLatin1String("oversized"))
             writeOversizedFile(path);
-        if (list == QLatin1String("no spare"))
+        if (list.contains(QLatin1String("spare")))
             QVERIFY(QFile::remove(path + QLatin1String(scores::spareSuffix)));
+        // The same file under two names, as a hard link makes it.
+        if (list == QLatin1String("spare is the list"))
+            QVERIFY(::link(qPrintable(path), qPrintable(path + scores::spareSuffix)) == 0);
         QProcess holder;
         if (list == QLatin1String("locked")) {
             holder.start(QStringLiteral(SCORESAVER),

@@ -1,13 +1,11 @@
 #include "support/scorefiles.h"
 #include "support/testmain.h"
 
+#include "bestlist/linescan.h"
+#include "bestlist/request.h"
 #include "scores/cp1252.h"
-#include "scores/helper.h"
-#include "scores/linescan.h"
 #include "scores/scorefile.h"
 #include "scores/scoretext.h"
-
-#include <QBuffer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,17 +20,20 @@ QList<int> countingDown(int from, int to)
     return values;
 }
 
+bestlist::BytesSource source(const QByteArray& bytes)
+{
+    return bestlist::BytesSource(bytes.toStdString());
+}
+
 // The new list that the merge writes for the old bytes (none: no file).
 QByteArray mergedBytes(const QByteArray* old, const QString& entry)
 {
-    QBuffer in;
-    in.setData(old ? *old : QByteArray());
-    in.open(QIODevice::ReadOnly);
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    if (scores::writeMerged(old ? &in : nullptr, out, entry) != scores::SaveOutcome::Saved)
+    bestlist::BytesSource in = source(old ? *old : QByteArray());
+    bestlist::StringSink out;
+    if (bestlist::writeMerged(old ? &in : nullptr, out, scores::encode1252(entry).toStdString()) !=
+        bestlist::SaveOutcome::Saved)
         return "failed";
-    return out.data();
+    return QByteArray::fromStdString(out.bytes);
 }
 
 } // namespace
@@ -67,9 +68,9 @@ private slots:
                  QStringLiteral(" 12  Punkte für  Anonymer"));
         QCOMPARE(scores::scoreLine(-3, QStringLiteral(" a  b ")),
                  QStringLiteral("-3  Punkte für   a  b "));
-        // A name never splits its line.
-        const QString line = scores::scoreLine(4, QStringLiteral("Eva\r\nund\rAdam\n"));
-        QVERIFY(!line.contains(QLatin1Char('\r')) && !line.contains(QLatin1Char('\n')));
+        // A name never splits its line or brings a control character into the list.
+        QCOMPARE(scores::scoreLineBytes(4, QStringLiteral("Eva\r\nund\rAdam\n\x1b[31m\t\x7f\u009b")),
+                 " 4  Punkte f\xfcr  Eva  und Adam  [31m   "_ba);
     }
 
     // What the game's helper takes: a score as the game writes it and a name as the game sends
@@ -79,7 +80,7 @@ private slots:
         QTest::addColumn<QByteArray>("score");
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QString>("line");
-        const QByteArray longest(scores::longestName, 'n');
+        const QByteArray longest(qsizetype(bestlist::longestName), 'n');
         const struct {
             const char* tag;
             QByteArray score;
@@ -92,13 +93,15 @@ private slots:
             {"the longest name", "1"_ba, longest,
              QStringLiteral(" 1  Punkte für  ") + QString::fromLatin1(longest)},
             {"line breaks", "2"_ba, "a\r\nb"_ba, QStringLiteral(" 2  Punkte für  a  b")},
-            {"byte order mark", "3"_ba, "\xef\xbb\xbfx"_ba,
-             QStringLiteral(" 3  Punkte für  \ufeffx")},
+            {"byte order mark", "3"_ba, "\xef\xbb\xbfx"_ba, QStringLiteral(" 3  Punkte für  ?x")},
+            {"control characters", "5"_ba, "Ev\x1b[31ma\tB\x01"_ba,
+             QStringLiteral(" 5  Punkte für  Ev [31ma B ")},
             {"empty name", "1"_ba, ""_ba, {}},
             {"name too long", "1"_ba, longest + "n", {}},
             {"NUL in the name", "1"_ba, "a\0b"_ba, {}},
             {"not UTF-8", "1"_ba, "f\xfcr"_ba, {}},
             {"a surrogate", "1"_ba, "\xed\xa0\x80"_ba, {}},
+            {"an overlong form", "1"_ba, "\xe0\x80\xaf"_ba, {}},
             {"cut short at the end", "1"_ba, "a\xc3"_ba, {}},
         };
         for (const auto& row : rows)
@@ -112,7 +115,8 @@ private slots:
         QFETCH(QByteArray, score);
         QFETCH(QByteArray, name);
         QFETCH(QString, line);
-        QCOMPARE(scores::requestedLine(score, name).value_or(QString()), line);
+        const auto taken = bestlist::requestedLine(score.toStdString(), name.toStdString());
+        QCOMPARE(taken ? scores::decode1252(QByteArray::fromStdString(*taken)) : QString(), line);
     }
 
     void encoding_data()
@@ -179,17 +183,19 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         const QStringList expected = reference::splitLines(bytes);
-        for (const qsizetype chunk : {1, 2, 3, 5, int(scores::scanChunk)}) {
-            QBuffer buffer(&bytes);
-            QVERIFY(buffer.open(QIODevice::ReadOnly));
+        for (const std::size_t chunk : {std::size_t(1), std::size_t(2), std::size_t(3),
+                                        std::size_t(5), bestlist::scanChunk}) {
+            bestlist::BytesSource list = source(bytes);
             QStringList lines;
             bool headsRight = true;
-            const bool read = scores::scanLines(
-                buffer, 600,
-                [&](const scores::ScannedLine& line) {
+            const bool read = bestlist::scanLines(
+                list, 600,
+                [&](const bestlist::ScannedLine& line) {
                     const QByteArray whole = bytes.mid(line.offset, line.length);
                     lines << scores::decode1252(whole);
-                    headsRight = headsRight && line.head == whole.left(600);
+                    headsRight = headsRight && QByteArrayView(line.head.data(),
+                                                              qsizetype(line.head.size())) ==
+                                                   whole.left(600);
                     return true;
                 },
                 chunk);
@@ -249,10 +255,8 @@ private slots:
         QFETCH(QList<int>, file);
         QFETCH(int, score);
         QFETCH(bool, offered);
-        QByteArray bytes = reference::joinLines(linesScoring(file));
-        QBuffer buffer(&bytes);
-        QVERIFY(buffer.open(QIODevice::ReadOnly));
-        const scores::Count count = scores::countLines(buffer, score);
+        bestlist::BytesSource list = source(reference::joinLines(linesScoring(file)));
+        const scores::Count count = bestlist::countLines(list, score);
         QVERIFY(count.ok);
         QCOMPARE(count.lines, file.size());
         QCOMPARE(count.qualifies(), offered);

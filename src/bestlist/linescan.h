@@ -1,24 +1,27 @@
 #pragma once
 
-#include <QByteArray>
-#include <QIODevice>
+#include "bestlist/io.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
 
-// Reading a score file line by line in chunks, so that a file of millions of lines, or of one
-// line of megabytes, never needs more memory than one chunk and the head of the line in hand.
-namespace scores
+// Reading a list line by line in chunks, so that a file of millions of lines, or of one line of
+// megabytes, never needs more memory than one chunk and the head of the line in hand.
+namespace bestlist
 {
 
-inline constexpr qsizetype scanChunk = qsizetype(256) * 1024;
+inline constexpr std::size_t scanChunk = std::size_t(256) * 1024;
 
 // A line as the scan meets it: where it starts in the file, its length without the line end,
 // and its first bytes, as many as were asked for. The head is valid during the callback only.
 struct ScannedLine {
-    qint64 offset = 0;
-    qint64 length = 0;
-    QByteArrayView head;
+    long long offset = 0;
+    long long length = 0;
+    std::string_view head;
 };
 
 // The first CR in [from, to), or null. Lists hold many short lines: a few bytes are looked at
@@ -30,33 +33,33 @@ inline const char* findCR(const char* from, const char* to)
         if (*from == '\r')
             return from;
     }
-    return from < to ? static_cast<const char*>(std::memchr(from, '\r', size_t(to - from)))
+    return from < to ? static_cast<const char*>(std::memchr(from, '\r', std::size_t(to - from)))
                      : nullptr;
 }
 
-// Calls onLine for every line from the device's position to its end: a line ends at CR, an LF
-// right after the CR belongs to the line end, a lone LF is text, and a last line without an end
-// is a line. onLine returns false to stop the scan. Returns false on a read error.
+// Calls onLine for every line of the source: a line ends at CR, an LF right after the CR belongs
+// to the line end, a lone LF is text, and a last line without an end is a line. onLine returns
+// false to stop the scan. Returns false on a read error.
 template <class OnLine>
-bool scanLines(QIODevice& device, qsizetype headBytes, OnLine&& onLine,
-               qsizetype chunkBytes = scanChunk)
+bool scanLines(Source& source, std::size_t headBytes, OnLine&& onLine,
+               std::size_t chunkBytes = scanChunk)
 {
-    QByteArray chunk(chunkBytes, Qt::Uninitialized);
+    const auto chunk = std::make_unique_for_overwrite<char[]>(chunkBytes);
     // A line that goes on from an earlier chunk: where it starts, its length so far, its head.
-    qint64 spanStart = -1;
-    qint64 spanLength = 0;
-    QByteArray spanHead;
-    qint64 nextChunk = device.pos();
+    long long spanStart = -1;
+    long long spanLength = 0;
+    std::string spanHead;
+    long long nextChunk = 0;
     bool afterCR = false;
     for (;;) {
-        const qint64 got = device.read(chunk.data(), chunkBytes);
+        const long long got = source.readAt(nextChunk, chunk.get(), chunkBytes);
         if (got < 0)
             return false;
         if (got == 0)
             break;
-        const qint64 chunkStart = nextChunk;
+        const long long chunkStart = nextChunk;
         nextChunk += got;
-        const char* const data = chunk.constData();
+        const char* const data = chunk.get();
         const char* const end = data + got;
         const char* p = data + (afterCR && data[0] == '\n' ? 1 : 0);
         afterCR = false;
@@ -69,7 +72,8 @@ bool scanLines(QIODevice& device, qsizetype headBytes, OnLine&& onLine,
         if (spanStart >= 0) {
             const char* cr = findCR(p, end);
             const char* stop = cr ? cr : end;
-            spanHead.append(p, std::min<qsizetype>(stop - p, headBytes - spanHead.size()));
+            spanHead.append(p, std::min<std::size_t>(std::size_t(stop - p),
+                                                     headBytes - spanHead.size()));
             spanLength += stop - p;
             if (!cr)
                 continue;
@@ -84,12 +88,13 @@ bool scanLines(QIODevice& device, qsizetype headBytes, OnLine&& onLine,
             if (!cr) {
                 spanStart = chunkStart + (p - data);
                 spanLength = end - p;
-                spanHead = QByteArray(p, std::min<qsizetype>(end - p, headBytes));
+                spanHead.assign(p, std::min<std::size_t>(std::size_t(end - p), headBytes));
                 break;
             }
-            const qint64 length = cr - p;
+            const long long length = cr - p;
             if (!onLine(ScannedLine{chunkStart + (p - data), length,
-                                    QByteArrayView(p, std::min<qint64>(length, headBytes))}))
+                                    std::string_view(p, std::min<std::size_t>(std::size_t(length),
+                                                                              headBytes))}))
                 return true;
             p = pastLineEnd(cr);
         }
@@ -99,4 +104,4 @@ bool scanLines(QIODevice& device, qsizetype headBytes, OnLine&& onLine,
     return true;
 }
 
-} // namespace scores
+} // namespace bestlist
