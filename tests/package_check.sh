@@ -91,6 +91,52 @@ runuser -u ben -- gz-scoresaver save /usr/lib/graue-zellen Ben 3 1 || fail "ben 
 printf ' 3  Punkte f\374r  Ben3\r\n' >"$expected"
 cmp "$expected" "$list" || fail "the fresh list is not ben's entry alone"
 
+echo "== the helper runs nothing but its own code and the runtime's"
+others=$(ldd "$helper" | awk '{print $1}' | sed -E 's/\.so.*//; s#.*/##' |
+    grep -vxE 'linux-vdso|linux-gate|ld-linux[-_a-z0-9]*|libc|libm|libgcc_s|libstdc\+\+' || true)
+[ -z "$others" ] || fail "the helper links more than the C and C++ runtime: $others"
+# Libraries that read such variables before main would speak first; the helper says nothing.
+answer=$(printf 'Eva' | runuser -u carl -- env OMP_DISPLAY_ENV=true G_DEBUG=help "$helper" 0 2>&1) ||
+    fail "carl's save through the helper failed ($?)"
+[ -z "$answer" ] || fail "the helper printed: $answer"
+
+echo "== a link planted in the list's folder is never followed"
+# As a member of games could plant it: a link to a file outside the folder in the place of each
+# of the list's files. The package's script leaves it and says so; a save, by a player or by root,
+# shows the game's message and writes nothing through it.
+secret=/etc/gz-secret
+printf 'nur f\374r root\n' >"$secret"
+chmod 0600 "$secret"
+about() { stat -c '%a %U:%G' "$1" && sha256sum <"$1"; }
+secret_before=$(about "$secret")
+for planted in best.lst best.lst.spare best.lst.reserve best.lst.lock; do
+    rm -rf "${folder:?}"/*
+    dpkg-reconfigure graue-zellen
+    # A list to save into, but where its reserve or its own name is planted.
+    case $planted in
+    best.lst.spare | best.lst.lock) runuser -u anna -- gz-scoresaver save /usr/lib/graue-zellen Anna 7 1 >/dev/null ;;
+    esac
+    rm -f "$folder/$planted"
+    ln -s "$secret" "$folder/$planted"
+    said=$(dpkg-reconfigure graue-zellen 2>&1) || fail "dpkg-reconfigure failed with $planted planted: $said"
+    printf '%s\n' "$said" | grep -qF "$folder/$planted is not an ordinary file" ||
+        fail "the package's script did not name the planted $planted: $said"
+    [ "$(readlink "$folder/$planted")" = "$secret" ] || fail "the planted $planted did not stay"
+    [ "$(rights "$folder")" = "775 root:games" ] || fail "the folder is $(rights "$folder") after the script"
+    for player in anna root; do
+        told=$(runuser -u "$player" -- gz-scoresaver enter /usr/lib/graue-zellen Eva 5 2>/dev/null)
+        case $told in
+        "Die Bestenliste konnte nicht gelesen werden:"* | "Die Bestenliste konnte nicht geschrieben werden:"*) ;;
+        *) fail "$player, saving with $planted planted, was told: $told" ;;
+        esac
+    done
+    [ "$(about "$secret")" = "$secret_before" ] || fail "the planted $planted led to a change of $secret"
+done
+rm -rf "${folder:?}"/* "$secret"
+dpkg-reconfigure graue-zellen
+runuser -u ben -- gz-scoresaver save /usr/lib/graue-zellen Ben 3 1 || fail "ben could not save afresh"
+cmp "$expected" "$list" || fail "the fresh list is not ben's entry alone"
+
 echo "== desktop entry and metainfo"
 apt-get install -y -qq desktop-file-utils appstream >/dev/null
 bash "$here/validate_metadata.sh" /usr/share
