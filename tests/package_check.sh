@@ -119,9 +119,12 @@ for planted in best.lst best.lst.spare best.lst.reserve best.lst.lock; do
     rm -f "$folder/$planted"
     ln -s "$secret" "$folder/$planted"
     said=$(dpkg-reconfigure graue-zellen 2>&1) || fail "dpkg-reconfigure failed with $planted planted: $said"
-    printf '%s\n' "$said" | grep -qF "$folder/$planted is not an ordinary file" ||
-        fail "the package's script did not name the planted $planted: $said"
+    printf '%s\n' "$said"
+    [ "$(about "$secret")" = "$secret_before" ] ||
+        fail "dpkg-reconfigure changed $secret through the planted $planted: $(about "$secret")"
     [ "$(readlink "$folder/$planted")" = "$secret" ] || fail "the planted $planted did not stay"
+    printf '%s\n' "$said" | grep -qF "$folder/$planted is not an ordinary file" ||
+        fail "the package's script did not name the planted $planted"
     [ "$(rights "$folder")" = "775 root:games" ] || fail "the folder is $(rights "$folder") after the script"
     for player in anna root; do
         told=$(runuser -u "$player" -- gz-scoresaver enter /usr/lib/graue-zellen Eva 5 2>/dev/null)
@@ -130,7 +133,7 @@ for planted in best.lst best.lst.spare best.lst.reserve best.lst.lock; do
         *) fail "$player, saving with $planted planted, was told: $told" ;;
         esac
     done
-    [ "$(about "$secret")" = "$secret_before" ] || fail "the planted $planted led to a change of $secret"
+    [ "$(about "$secret")" = "$secret_before" ] || fail "a save changed $secret through the planted $planted"
 done
 rm -rf "${folder:?}"/* "$secret"
 dpkg-reconfigure graue-zellen
