@@ -14,6 +14,8 @@ QFont gameFont(int pixelSize, bool bold = false);
 inline constexpr int standardPx = 11;
 inline constexpr int mediumPx = 13;
 inline constexpr int largePx = 16;
+// The colours' names in the squares, at most.
+inline constexpr int namePx = 40;
 
 // The light bulb in 16, 32 and 64 pixels. Decoding it costs more than all the rest of the set-up,
 // so the game sets it once its window is up.

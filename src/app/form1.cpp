@@ -3,8 +3,11 @@
 #include "app/appsetup.h"
 
 #include <QAccessible>
+#include <QFontMetrics>
 #include <QLayout>
 #include <QScreen>
+
+#include <algorithm>
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
 #include <QAccessibleAnnouncementEvent>
 #endif
@@ -37,6 +40,19 @@ void Form1::applyFonts()
         label->setFont(app::gameFont(app::mediumPx, true));
     Label6->setFont(app::gameFont(app::mediumPx));
     Label1->setFont(app::gameFont(app::largePx));
+    // The colours' names in the squares: as large as the widest of them fits in three quarters
+    // of a square, in whichever face the window's font finds.
+    QFont names = app::gameFont(app::namePx, true);
+    for (; names.pixelSize() > app::standardPx; names.setPixelSize(names.pixelSize() - 1)) {
+        const QFontMetrics metrics(names);
+        int widest = 0;
+        for (const QPushButton* button : colourbuttons())
+            widest = std::max(widest, metrics.horizontalAdvance(button->text()));
+        if (widest <= Shape1->width() * 3 / 4)
+            break;
+    }
+    for (Square* square : {Shape1, Shape2, Shape3, Shape4})
+        square->setFont(names);
 }
 
 void Form1::wire()
@@ -126,7 +142,7 @@ std::array<QPushButton*, 4> Form1::colourbuttons() const
 
 void Form1::hideshapes()
 {
-    for (QFrame* square : {Shape1, Shape2, Shape3, Shape4, Shape9})
+    for (QFrame* square : std::initializer_list<QFrame*>{Shape1, Shape2, Shape3, Shape4, Shape9})
         square->hide();
 }
 

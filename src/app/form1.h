@@ -71,6 +71,8 @@ public:
 
     // Settings (src/settings)
     void applysettings();
+    // The one option of the command line: "--farbnamen" checks the item "Farbnamen zeigen".
+    void readoptions(const QStringList& arguments);
     void uncheckcounts();
     void schnell_Click();
     void mittel_Click();

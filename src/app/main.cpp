@@ -35,6 +35,7 @@ int main(int argc, char* argv[])
     app::setupApplication(application);
     QtPlatform platform;
     Form1 window(platform);
+    window.readoptions(QCoreApplication::arguments());
     window.show();
     QTimer::singleShot(0, &application,
                        [] { QApplication::setWindowIcon(app::applicationIcon()); });

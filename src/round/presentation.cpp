@@ -14,7 +14,10 @@ void Form1::Timer1_Timer()
         return;
     }
     const int colour = sequence::colourFor(platform.nextRandom());
-    QFrame* const squares[] = {Shape1, Shape2, Shape3, Shape4};
+    Square* const squares[] = {Shape1, Shape2, Shape3, Shape4};
+    QPushButton* const buttons[] = {Command3, Command4, Command5, Command6};
+    // The setting as it is now, for this colour: a change comes with the next one.
+    squares[colour - 1]->setName(farbnamen->isChecked() ? buttons[colour - 1]->text() : QString());
     squares[colour - 1]->show();
     announce(squares[colour - 1], squares[colour - 1]->accessibleName(), true);
     shownseq[showncount] = qint16(colour);

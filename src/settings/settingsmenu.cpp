@@ -18,6 +18,12 @@ void Form1::applysettings()
     Label1->setText(statusline);
 }
 
+void Form1::readoptions(const QStringList& arguments)
+{
+    if (arguments.mid(1).contains(QStringLiteral("--farbnamen")))
+        farbnamen->setChecked(true);
+}
+
 void Form1::uncheckcounts()
 {
     for (QAction* item : {es5, es10, es20, es30, es40, es50, selbst})

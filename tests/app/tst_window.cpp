@@ -4,6 +4,7 @@
 #include "ui/helplabel.h"
 #include "ui/panel.h"
 
+#include <QAccessible>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -354,7 +355,8 @@ private slots:
         QCOMPARE(w.hilf->text(), QStringLiteral("Wie geht das nun"));
         QCOMPARE(w.best->text(), QStringLiteral("Bestenliste"));
         QCOMPARE(w.kl->text(), QStringLiteral("Keine Lust mehr"));
-        QCOMPARE(w.es->actions(), (QList<QAction*>{w.egeschw->menuAction(), w.anz->menuAction()}));
+        QCOMPARE(w.es->actions(),
+                 (QList<QAction*>{w.egeschw->menuAction(), w.anz->menuAction(), w.farbnamen}));
         QCOMPARE(w.egeschw->title(), QStringLiteral("Einblendungsgeschwindigkeit"));
         QCOMPARE(w.anz->title(), QStringLiteral("Anzahl "));
         QCOMPARE(w.egeschw->actions(), (QList<QAction*>{w.schnell, w.mittel, w.langsam}));
@@ -370,13 +372,18 @@ private slots:
             {w.es30, QStringLiteral("30")},
             {w.es40, QStringLiteral("40")},
             {w.es50, QStringLiteral("50")},
-            {w.selbst, QStringLiteral("will ich sebst bestimmen")}};
+            {w.selbst, QStringLiteral("will ich sebst bestimmen")},
+            {w.farbnamen, QStringLiteral("Farbnamen zeigen")}};
         for (const auto& [item, caption] : captions) {
             QCOMPARE(item->text(), caption);
             QVERIFY(item->isCheckable());
             QCOMPARE(item->isChecked(), item == w.mittel || item == w.es5);
             QVERIFY(item->shortcut().isEmpty());
         }
+        // A screen reader names each item of "Einstellung" by its caption.
+        QAccessibleInterface* settings = QAccessible::queryAccessibleInterface(w.es);
+        QVERIFY(settings && settings->childCount() == 3);
+        QCOMPARE(settings->child(2)->text(QAccessible::Name), QStringLiteral("Farbnamen zeigen"));
     }
 
     void fontsAndCaptionsFit()

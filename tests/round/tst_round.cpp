@@ -175,6 +175,64 @@ private slots:
                  (std::vector<qint16>{2, 2, 4, 1, 3}));
     }
 
+    // With "Farbnamen zeigen" checked when a colour shows, its square carries the caption of its
+    // button in the middle, black on green, red and yellow, white on blue, with its edge in the
+    // pure colour; unchecked, or checked only while it shows, the square is plain, and the black
+    // square between two colours is plain black either way.
+    void colourNames_data()
+    {
+        QTest::addColumn<int>("colour");
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<QColor>("text"); // invalid: none
+        const QColor black(Qt::black);
+        QTest::newRow("GRÜN") << 1 << true << "" << black;
+        QTest::newRow("ROT") << 2 << true << "" << black;
+        QTest::newRow("BLAU") << 3 << true << "" << QColor(Qt::white);
+        QTest::newRow("GELB") << 4 << true << "" << black;
+        QTest::newRow("GRÜN, unchecked") << 1 << false << "" << QColor();
+        QTest::newRow("GELB, checked while it shows") << 4 << false << "toggled" << QColor();
+        QTest::newRow("the black square after BLAU") << 3 << true << "gap" << QColor();
+    }
+    void colourNames()
+    {
+        QFETCH(int, colour);
+        QFETCH(bool, named);
+        QFETCH(QString, then);
+        QFETCH(QColor, text);
+        FormFixture f;
+        Form1& w = *f.form;
+        w.farbnamen->setChecked(named);
+        f.platform.randoms = randomsFor({colour});
+        w.Command1_Click();
+        w.Timer1_Timer();
+        if (then == QLatin1String("toggled"))
+            w.farbnamen->toggle();
+        if (then == QLatin1String("gap"))
+            w.Timer2_Timer();
+        const QImage square = w.centralWidget()->grab(w.Shape9->geometry()).toImage();
+        const QRgb fills[] = {qRgb(0, 255, 0), qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(255, 255, 0)};
+        const QRgb fill = then == QLatin1String("gap") ? qRgb(0, 0, 0) : fills[colour - 1];
+        int inText = 0;
+        int other = 0;
+        const int edge = square.width() / 8;
+        for (int y = 0; y < square.height(); ++y) {
+            for (int x = 0; x < square.width(); ++x) {
+                const QRgb pixel = square.pixel(x, y) | 0xff000000;
+                if (pixel == fill)
+                    continue;
+                QVERIFY2(x >= edge && y >= edge && x < square.width() - edge &&
+                             y < square.height() - edge,
+                         qPrintable(QStringLiteral("at the edge, %1,%2").arg(x).arg(y)));
+                (text.isValid() && pixel == text.rgb() ? inText : other)++;
+            }
+        }
+        if (text.isValid())
+            QVERIFY2(inText > 200, qPrintable(QString::number(inText)));
+        else
+            QCOMPARE(inText + other, 0);
+    }
+
     // Each row: the colours shown, the clicks, and what the round ends with.
     // Each row: the colours shown, the clicks, and what the round shows then: the result (none
     // yet where empty), the score and the progress line's last text. Clicks after the result

@@ -9,7 +9,7 @@ QString marks(Form1& w)
 {
     QStringList marked;
     for (QAction* item : {w.schnell, w.mittel, w.langsam, w.es5, w.es10, w.es20, w.es30, w.es40,
-                          w.es50, w.selbst}) {
+                          w.es50, w.selbst, w.farbnamen}) {
         if (item->isChecked())
             marked << item->objectName();
     }
@@ -23,7 +23,7 @@ class SettingsTest : public QObject
     Q_OBJECT
 private slots:
     // A walk through the menu items, as the player chooses them one after another; "selbst=60"
-    // answers the typed length's box, "selbst=" cancels it. After the walk exactly the last
+    // answers the typed length's box, "selbst=" cancels it, "--..." is a start with that option. After the walk exactly the last
     // choices carry marks, and the status line, the length and the display time follow them.
     void menuWalk_data()
     {
@@ -52,6 +52,16 @@ private slots:
                                      << "mittel es5" << 5 << 1500 << "mittlerer";
         QTest::newRow("refused, then cancelled") << "es30 selbst=abc"
                                                  << "mittel es5" << 5 << 1500 << "mittlerer";
+        QTest::newRow("Farbnamen zeigen") << "schnell farbnamen"
+                                          << "schnell es5 farbnamen" << 5 << 750 << "schneller";
+        QTest::newRow("Farbnamen zeigen twice") << "farbnamen farbnamen"
+                                                << "mittel es5" << 5 << 1500 << "mittlerer";
+        QTest::newRow("started with --farbnamen") << "--farbnamen es10"
+                                                  << "mittel es10 farbnamen" << 10 << 1500
+                                                  << "mittlerer";
+        QTest::newRow("started with another word") << "--farbe farbnamen"
+                                                   << "mittel es5 farbnamen" << 5 << 1500
+                                                   << "mittlerer";
     }
     void menuWalk()
     {
@@ -63,6 +73,11 @@ private slots:
         FormFixture f;
         Form1& w = *f.form;
         for (const QString& step : walk.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            // The command line the program was started with, before any choice.
+            if (step.startsWith(QLatin1String("--"))) {
+                w.readoptions({QStringLiteral("graue-zellen"), step});
+                continue;
+            }
             if (step.startsWith(QLatin1String("selbst=")))
                 f.platform.inputs.push_back(step.mid(7));
             w.findChild<QAction*>(step.section(QLatin1Char('='), 0, 0))->trigger();
