@@ -14,7 +14,7 @@ public:
 
     // The name shown from now on; an empty one shows the plain colour.
     void setName(const QString& name);
-    QString name() const { return shown; }
+    const QString& name() const { return shown; }
     // Black or white: the one of the higher contrast against the fill.
     QColor textColour() const;
 

@@ -455,12 +455,16 @@ private slots:
         QVERIFY(midSave >= 20);
         if (!shared)
             return;
-        // As a save by links leaves it when killed before its last step: the new list in place,
-        // the old one under its second name, no spare. The next save finishes that step first.
+        // As a save by links leaves it when killed before its last step, if the last kill did not:
+        // the new list in place, the old one under its second name, no spare. The next save
+        // finishes that step first.
         const QStringList before = fileLines(path);
         const QString spare = path + QLatin1String(scores::spareSuffix);
-        QFile::remove(path + QLatin1String(bestlist::keptSuffix));
-        QVERIFY(QFile::rename(spare, path + QLatin1String(bestlist::keptSuffix)));
+        const QString kept = path + QLatin1String(bestlist::keptSuffix);
+        if (QFile::exists(spare)) {
+            QFile::remove(kept);
+            QVERIFY(QFile::rename(spare, kept));
+        }
         QProcess saver;
         saver.start(QStringLiteral(SCORESAVER), {mode, dir.path(), QStringLiteral("p"),
                                                  QString::number(next), QStringLiteral("1")});
