@@ -72,8 +72,8 @@ bool scanLines(Source& source, std::size_t headBytes, OnLine&& onLine,
         if (spanStart >= 0) {
             const char* cr = findCR(p, end);
             const char* stop = cr ? cr : end;
-            spanHead.append(p, std::min<std::size_t>(std::size_t(stop - p),
-                                                     headBytes - spanHead.size()));
+            spanHead.append(
+                p, std::min<std::size_t>(std::size_t(stop - p), headBytes - spanHead.size()));
             spanLength += stop - p;
             if (!cr)
                 continue;
@@ -92,9 +92,9 @@ bool scanLines(Source& source, std::size_t headBytes, OnLine&& onLine,
                 break;
             }
             const long long length = cr - p;
-            if (!onLine(ScannedLine{chunkStart + (p - data), length,
-                                    std::string_view(p, std::min<std::size_t>(std::size_t(length),
-                                                                              headBytes))}))
+            if (!onLine(ScannedLine{
+                    chunkStart + (p - data), length,
+                    std::string_view(p, std::min<std::size_t>(std::size_t(length), headBytes))}))
                 return true;
             p = pastLineEnd(cr);
         }

@@ -100,11 +100,11 @@ SaveOutcome replace(int folder, const std::string& name, int list, std::string_v
         old.emplace(list);
     FdSink sink(out.get());
     SaveOutcome outcome = SaveOutcome::WriteFailed;
-    if (list < 0 || (::fstat(list, &oldStat) == 0 && ::fchmod(out.get(), oldStat.st_mode & 07777) == 0))
+    if (list < 0 ||
+        (::fstat(list, &oldStat) == 0 && ::fchmod(out.get(), oldStat.st_mode & 07777) == 0))
         outcome = writeMerged(old ? &*old : nullptr, sink, entryLine, held);
     if (outcome == SaveOutcome::Saved &&
-        (::fsync(out.get()) != 0 ||
-         ::renameat(folder, newName.c_str(), folder, name.c_str()) != 0))
+        (::fsync(out.get()) != 0 || ::renameat(folder, newName.c_str(), folder, name.c_str()) != 0))
         outcome = SaveOutcome::WriteFailed;
     if (outcome != SaveOutcome::Saved) {
         ::unlinkat(folder, newName.c_str(), 0);

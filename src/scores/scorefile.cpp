@@ -88,8 +88,8 @@ SaveOutcome saveEntry(const QString& listPath, int score, const QString& name, Q
         }
     }
     std::vector<bestlist::HeldLine> lines;
-    const SaveOutcome outcome =
-        bestlist::saveLine(path, scoreLineBytes(score, name).toStdString(), held ? &lines : nullptr);
+    const SaveOutcome outcome = bestlist::saveLine(path, scoreLineBytes(score, name).toStdString(),
+                                                   held ? &lines : nullptr);
     if (held)
         *held = shown(lines);
     return outcome;

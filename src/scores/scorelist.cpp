@@ -40,8 +40,7 @@ std::unique_ptr<bestlist::Source> wholeFile(int fd, qint64 size)
 ScoreList::Load ScoreList::load(const QString& path)
 {
     bestlist::Descriptor list;
-    if (bestlist::openForReading(QFile::encodeName(path).constData(), list) !=
-        bestlist::Opened::Ok)
+    if (bestlist::openForReading(QFile::encodeName(path).constData(), list) != bestlist::Opened::Ok)
         return Load::Unreadable;
     struct stat about {
     };

@@ -225,12 +225,18 @@ private slots:
     {
         QTest::addColumn<QString>("reader");
         QTest::addColumn<QString>("list");
-        QTest::newRow("too large: viewer") << "viewer" << "too large";
-        QTest::newRow("too large: OK") << "OK" << "too large";
-        QTest::newRow("too large: schon erledigt") << "save" << "too large";
-        QTest::newRow("read fails: viewer") << "viewer" << "read fails";
-        QTest::newRow("read fails: OK") << "OK" << "read fails";
-        QTest::newRow("a shared list that is a link: schon erledigt") << "save" << "planted";
+        QTest::newRow("too large: viewer") << "viewer"
+                                           << "too large";
+        QTest::newRow("too large: OK") << "OK"
+                                       << "too large";
+        QTest::newRow("too large: schon erledigt") << "save"
+                                                   << "too large";
+        QTest::newRow("read fails: viewer") << "viewer"
+                                            << "read fails";
+        QTest::newRow("read fails: OK") << "OK"
+                                        << "read fails";
+        QTest::newRow("a shared list that is a link: schon erledigt") << "save"
+                                                                      << "planted";
     }
     void unreadableList()
     {
@@ -416,9 +422,9 @@ private slots:
         for (int run = 0; run < 40; ++run) {
             const QStringList before = fileLines(path);
             QProcess saver;
-            saver.start(QStringLiteral(SCORESAVER), {mode, dir.path(), QStringLiteral("p"),
-                                                     QString::number(next),
-                                                     QStringLiteral("100000")});
+            saver.start(QStringLiteral(SCORESAVER),
+                        {mode, dir.path(), QStringLiteral("p"), QString::number(next),
+                         QStringLiteral("100000")});
             QByteArray output;
             while (!output.contains("saved ") && saver.waitForReadyRead(60000))
                 output += saver.readAllStandardOutput();
@@ -470,8 +476,9 @@ private slots:
                                                  QString::number(next), QStringLiteral("1")});
         QVERIFY(saver.waitForFinished(60000));
         QCOMPARE(saver.exitCode(), 0);
-        QCOMPARE(fileLines(path),
-                 reference::merged(before, scores::scoreLine(next % 97, "p" + QString::number(next))));
+        QCOMPARE(
+            fileLines(path),
+            reference::merged(before, scores::scoreLine(next % 97, "p" + QString::number(next))));
         QCOMPARE(fileLines(spare), before);
         QCOMPARE(dirEntries(dir.path()),
                  (QStringList{"best.lst", "best.lst.lock", "best.lst.spare"}));

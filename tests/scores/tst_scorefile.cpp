@@ -69,8 +69,9 @@ private slots:
         QCOMPARE(scores::scoreLine(-3, QStringLiteral(" a  b ")),
                  QStringLiteral("-3  Punkte für   a  b "));
         // A name never splits its line or brings a control character into the list.
-        QCOMPARE(scores::scoreLineBytes(4, QStringLiteral("Eva\r\nund\rAdam\n\x1b[31m\t\x7f\u009b")),
-                 " 4  Punkte f\xfcr  Eva  und Adam  [31m   "_ba);
+        QCOMPARE(
+            scores::scoreLineBytes(4, QStringLiteral("Eva\r\nund\rAdam\n\x1b[31m\t\x7f\u009b")),
+            " 4  Punkte f\xfcr  Eva  und Adam  [31m   "_ba);
     }
 
     // What the game's helper takes: a score as the game writes it and a name as the game sends
@@ -193,9 +194,9 @@ private slots:
                 [&](const bestlist::ScannedLine& line) {
                     const QByteArray whole = bytes.mid(line.offset, line.length);
                     lines << scores::decode1252(whole);
-                    headsRight = headsRight && QByteArrayView(line.head.data(),
-                                                              qsizetype(line.head.size())) ==
-                                                   whole.left(600);
+                    headsRight = headsRight &&
+                                 QByteArrayView(line.head.data(), qsizetype(line.head.size())) ==
+                                     whole.left(600);
                     return true;
                 },
                 chunk);

@@ -23,8 +23,9 @@ class SettingsTest : public QObject
     Q_OBJECT
 private slots:
     // A walk through the menu items, as the player chooses them one after another; "selbst=60"
-    // answers the typed length's box, "selbst=" cancels it, "--..." is a start with that option. After the walk exactly the last
-    // choices carry marks, and the status line, the length and the display time follow them.
+    // answers the typed length's box, "selbst=" cancels it, "--..." is a start with that option.
+    // After the walk exactly the last choices carry marks, and the status line, the length and the
+    // display time follow them.
     void menuWalk_data()
     {
         QTest::addColumn<QString>("walk");
@@ -56,12 +57,12 @@ private slots:
                                           << "schnell es5 farbnamen" << 5 << 750 << "schneller";
         QTest::newRow("Farbnamen zeigen twice") << "farbnamen farbnamen"
                                                 << "mittel es5" << 5 << 1500 << "mittlerer";
-        QTest::newRow("started with --farbnamen") << "--farbnamen es10"
-                                                  << "mittel es10 farbnamen" << 10 << 1500
-                                                  << "mittlerer";
-        QTest::newRow("started with another word") << "--farbe farbnamen"
-                                                   << "mittel es5 farbnamen" << 5 << 1500
-                                                   << "mittlerer";
+        QTest::newRow("started with --farbnamen")
+            << "--farbnamen es10"
+            << "mittel es10 farbnamen" << 10 << 1500 << "mittlerer";
+        QTest::newRow("started with another word")
+            << "--farbe farbnamen"
+            << "mittel es5 farbnamen" << 5 << 1500 << "mittlerer";
     }
     void menuWalk()
     {
