@@ -12,8 +12,6 @@ namespace scores
 {
 
 using bestlist::Count;
-using bestlist::heldLines;
-using bestlist::keptLines;
 using bestlist::lockSuffix;
 using bestlist::maxFileSize;
 using bestlist::reserveSuffix;

@@ -14,13 +14,13 @@ public:
 
     // The name shown from now on; an empty one shows the plain colour.
     void setName(const QString& name);
-    const QString& name() const { return shown; }
-    // Black or white: the one of the higher contrast against the fill.
-    QColor textColour() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Black or white: the one of the higher contrast against the fill.
+    QColor textColour() const;
+
     QString shown;
 };
