@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QThread>
 
 #include <csignal>
 #include <cstdio>
@@ -74,14 +73,15 @@ int main(int argc, char* argv[])
     }
     if (mode == QLatin1String("hold-lock")) {
         // The lock that a copy of the game takes while it saves: on the list's folder, or on a
-        // shared list's lock file.
+        // shared list's lock file. Held until the input closes or the holder is killed.
         const int held = open(QFile::encodeName(args[1]).constData(), O_RDONLY);
         if (held < 0 || flock(held, LOCK_EX) != 0)
             return 1;
         std::puts("locked");
         std::fflush(stdout);
-        for (;;)
-            QThread::sleep(1);
+        while (std::fgetc(stdin) != EOF) {
+        }
+        return 0;
     }
     if (mode == QLatin1String("enter") && args.size() == 4) {
         // "schon erledigt" in the name entry of a game in DIR: what the player is told, if

@@ -529,31 +529,45 @@ private slots:
     }
 
     // The game's helper as a player's game runs it, on the one list it was built for: its answer
-    // for each state of that list, and the list afterwards.
+    // for each state of that list, and the list afterwards. The name comes in the pieces given,
+    // with a pause after each; the lock may be held by another save for a short while (less than
+    // the wait) or for as long as the helper waits.
     void helper_data()
     {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QByteArray>("score");
+        QTest::addColumn<QByteArrayList>("name");
         QTest::addColumn<int>("status");
+        const QByteArrayList gast{"Gast"_ba};
         QTest::newRow("saved") << "lines"
-                               << "7"_ba << 0;
+                               << "7"_ba << gast << 0;
         QTest::newRow("the first entry") << "none"
-                                         << "7"_ba << 0;
+                                         << "7"_ba << gast << 0;
         QTest::newRow("busy") << "locked"
-                              << "7"_ba << 1;
+                              << "7"_ba << gast << 1;
+        QTest::newRow("locked for a short while") << "locked briefly"
+                                                  << "7"_ba << gast << 0;
         QTest::newRow("too large") << "oversized"
-                                   << "7"_ba << 4;
+                                   << "7"_ba << gast << 4;
         QTest::newRow("no spare") << "no spare"
-                                  << "7"_ba << 3;
+                                  << "7"_ba << gast << 3;
         QTest::newRow("a spare that is the list") << "spare is the list"
-                                                  << "7"_ba << 3;
+                                                  << "7"_ba << gast << 3;
         QTest::newRow("a score no round gives") << "lines"
-                                                << "501"_ba << 64;
+                                                << "501"_ba << gast << 64;
+        QTest::newRow("a name in pieces")
+            << "lines"
+            << "7"_ba << QByteArrayList{"G", "\xc3", "\xa4st ", "Eva"} << 0;
+        // More than a pipe holds: no single read can bring it.
+        QTest::newRow("a name longer than a pipe's first read")
+            << "lines"
+            << "7"_ba << QByteArrayList{QByteArray(100000, 'n'), "!"} << 0;
     }
     void helper()
     {
         QFETCH(QString, list);
         QFETCH(QByteArray, score);
+        QFETCH(QByteArrayList, name);
         QFETCH(int, status);
         const QString path = QStringLiteral(GZ_HELPER_LIST);
         QDir folder = QFileInfo(path).dir();
@@ -569,22 +583,31 @@ private slots:
         if (list == QLatin1String("spare is the list"))
             QVERIFY(::link(qPrintable(path), qPrintable(path + scores::spareSuffix)) == 0);
         QProcess holder;
-        if (list == QLatin1String("locked")) {
+        if (list.startsWith(QLatin1String("locked"))) {
             holder.start(QStringLiteral(SCORESAVER),
                          {QStringLiteral("hold-lock"), path + QLatin1String(scores::lockSuffix)});
             QVERIFY(holder.waitForReadyRead(60000));
         }
         QProcess helper;
         helper.start(QStringLiteral(GZ_TEST_HELPER), {QString::fromLatin1(score)});
-        helper.write("Gast");
+        for (const QByteArray& piece : name) {
+            helper.write(piece);
+            QVERIFY(helper.waitForBytesWritten(60000));
+            QTest::qWait(50);
+        }
         helper.closeWriteChannel();
-        QVERIFY(helper.waitForFinished(60000));
+        if (list == QLatin1String("locked briefly")) {
+            // Well within the helper's wait, which began before the pauses above.
+            QCOMPARE(helper.state(), QProcess::Running);
+            holder.closeWriteChannel();
+            QVERIFY(holder.waitForFinished(60000));
+        }
+        QVERIFY(helper.state() == QProcess::NotRunning || helper.waitForFinished(60000));
         QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
         QCOMPARE(helper.exitCode(), status);
+        const QString entry = scores::scoreLine(7, QString::fromUtf8(name.join()));
         if (list != QLatin1String("oversized"))
-            QCOMPARE(fileLines(path), status == 0
-                                          ? reference::merged(before, scores::scoreLine(7, "Gast"))
-                                          : before);
+            QCOMPARE(fileLines(path), status == 0 ? reference::merged(before, entry) : before);
         // The names were swapped: the old list is the spare now.
         if (status == 0 && list == QLatin1String("lines"))
             QCOMPARE(fileLines(path + QLatin1String(scores::spareSuffix)), before);
