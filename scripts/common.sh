@@ -75,12 +75,14 @@ gz_base_packages=(
     libgl-dev "$gz_liberation"
     xvfb xauth
     libxcb1-dev git
+    libpulse-dev
 )
 
 # The quality gates, by the release's default toolchain names: the sanitizer runtimes and
 # libFuzzer come with clang's runtime package.
 gz_fuzz_packages=(clang libclang-rt-dev)
-gz_check_packages=(clang-tidy cppcheck desktop-file-utils appstream openbox x11-utils weston qt6-wayland)
+gz_check_packages=(clang-tidy cppcheck desktop-file-utils appstream openbox x11-utils weston qt6-wayland
+    pulseaudio pulseaudio-utils)
 # The load generator of "scripts/test --under-load".
 gz_load_packages=(stress-ng)
 # What scripts/package needs to build and check the Debian package.

@@ -70,19 +70,14 @@ void Form1::wire()
     for (const auto& [button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, handler);
 
-    const std::pair<QAction*, void (Form1::*)()> items[] = {{schnell, &Form1::schnell_Click},
-                                                            {mittel, &Form1::mittel_Click},
-                                                            {langsam, &Form1::langsam_Click},
-                                                            {es5, &Form1::es5_Click},
-                                                            {es10, &Form1::es10_Click},
-                                                            {es20, &Form1::es20_Click},
-                                                            {es30, &Form1::es30_Click},
-                                                            {es40, &Form1::es40_Click},
-                                                            {es50, &Form1::es50_Click},
-                                                            {selbst, &Form1::selbst_Click},
-                                                            {hilf, &Form1::hilf_Click},
-                                                            {best, &Form1::best_Click},
-                                                            {kl, &Form1::kl_Click}};
+    const std::pair<QAction*, void (Form1::*)()> items[] = {
+        {schnell, &Form1::schnell_Click}, {mittel, &Form1::mittel_Click},
+        {langsam, &Form1::langsam_Click}, {es5, &Form1::es5_Click},
+        {es10, &Form1::es10_Click},       {es20, &Form1::es20_Click},
+        {es30, &Form1::es30_Click},       {es40, &Form1::es40_Click},
+        {es50, &Form1::es50_Click},       {selbst, &Form1::selbst_Click},
+        {toene, &Form1::toene_Click},     {hilf, &Form1::hilf_Click},
+        {best, &Form1::best_Click},       {kl, &Form1::kl_Click}};
     for (const auto& [item, handler] : items)
         connect(item, &QAction::triggered, this, handler);
 }
@@ -102,6 +97,8 @@ void Form1::Command1_Click()
         return;
     showncount = 0;
     clickcount = 0;
+    // Before the first gap: a server that cannot be had is explained before the round runs.
+    soundready();
     Timer1->start();
     Command1->hide();
     Command2->show();
@@ -118,6 +115,9 @@ void Form1::Command2_Click()
     for (QPushButton* button : colourbuttons())
         button->hide();
     Label4->hide();
+    if (soundopen)
+        platform.playSound(Platform::Sound::Silence, 0);
+    endsound();
 }
 
 void Form1::announce(QWidget* source, const QString& message, bool assertive)

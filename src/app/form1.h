@@ -59,6 +59,11 @@ public:
     void Timer2_Timer();
     void yourturn();
 
+    // Tones (src/round/tones.cpp): whether this round's sound is open.
+    bool soundopen = false;
+    void sound(Platform::Sound what, int colour);
+    void endsound();
+
     // Judging and the result panel (src/round/judging.cpp)
     void Command3_Click();
     void Command4_Click();
@@ -71,8 +76,10 @@ public:
 
     // Settings (src/settings)
     void applysettings();
-    // The one option of the command line: "--farbnamen" checks the item "Farbnamen zeigen".
+    // The options of the command line: "--farbnamen" checks the item "Farbnamen zeigen",
+    // "--toene" the item "Töne spielen".
     void readoptions(const QStringList& arguments);
+    void toene_Click();
     void uncheckcounts();
     void schnell_Click();
     void mittel_Click();
@@ -130,6 +137,12 @@ private:
     // The colour buttons in the order in which they are shown and hidden.
     std::array<QPushButton*, 4> colourbuttons() const;
     void judgeclick(qint16 colour);
+    // Opens the round's sound where the setting asks for it; false where there is none.
+    bool soundready();
+    // Tells the player once why there is no sound, and unticks the setting.
+    void nosound(const QString& why);
+    // A round is under way: shown, or waiting for the player's clicks.
+    bool roundrunning() const;
     // How many positions the round in hand is judged on: the length, but never more than shown.
     int judgedlength() const;
     bool resultpending() const;

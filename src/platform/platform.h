@@ -5,13 +5,14 @@
 class QWidget;
 
 // What the game needs of the toolkit and the runtime that a test must be able to control:
-// modal boxes, randomness, where the program lives, and ending the process.
+// modal boxes, randomness, where the program lives, ending the process, and sound.
 class Platform
 {
 public:
     enum class Buttons { Ok, YesNo };
     enum class Icon { None, Exclamation };
     enum class Answer { Ok, Yes, No };
+    enum class Sound { Silence, Tone, Press, Wrong };
 
     virtual ~Platform() = default;
 
@@ -32,4 +33,13 @@ public:
 
     // Ends the process at once; no further handler runs.
     virtual void endProgram() = 0;
+
+    // Readies sound for a round: empty when ready, else why there is none, for the player.
+    virtual QString openSound() = 0;
+    // At once: the colour's tone, held until the next call; a brief one for a press of the
+    // colour's button; a wrong press; or silence. Does nothing where sound has failed.
+    virtual void playSound(Sound sound, int colour) = 0;
+    // The round needs no more sound: what sounds plays out, then nothing is kept open. Returns
+    // why the sound broke down since it was readied, empty when it did not.
+    virtual QString closeSound() = 0;
 };

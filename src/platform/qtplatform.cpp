@@ -1,5 +1,7 @@
 #include "platform/qtplatform.h"
 
+#include "sound/pulseoutput.h"
+
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QInputDialog>
@@ -24,6 +26,9 @@ int titleRoom(const QWidget& box)
 }
 
 } // namespace
+
+QtPlatform::QtPlatform() = default;
+QtPlatform::~QtPlatform() = default;
 
 Platform::Answer QtPlatform::messageBox(QWidget* parent, const QString& text, const QString& title,
                                         Buttons buttons, Icon icon)
@@ -90,4 +95,24 @@ void QtPlatform::endProgram()
 {
     std::fflush(nullptr);
     std::_Exit(EXIT_SUCCESS);
+}
+
+QString QtPlatform::openSound()
+{
+    if (!output)
+        output = std::make_unique<sound::PulseOutput>();
+    return output->open();
+}
+
+void QtPlatform::playSound(Sound sound, int colour)
+{
+    static constexpr sound::Kind kinds[] = {sound::Kind::Silence, sound::Kind::Hold,
+                                            sound::Kind::Press, sound::Kind::Wrong};
+    if (output)
+        output->play(kinds[int(sound)], colour);
+}
+
+QString QtPlatform::closeSound()
+{
+    return output ? output->close() : QString();
 }

@@ -2,11 +2,20 @@
 
 #include "platform/platform.h"
 
+#include <memory>
 #include <random>
+
+namespace sound
+{
+class PulseOutput;
+}
 
 class QtPlatform final : public Platform
 {
 public:
+    QtPlatform();
+    ~QtPlatform() override;
+
     Answer messageBox(QWidget* parent, const QString& text, const QString& title, Buttons buttons,
                       Icon icon) override;
     QString inputBox(QWidget* parent, const QString& prompt, const QString& title,
@@ -15,7 +24,12 @@ public:
     float nextRandom() override;
     QString programDirectory() override;
     [[noreturn]] void endProgram() override;
+    QString openSound() override;
+    void playSound(Sound sound, int colour) override;
+    QString closeSound() override;
 
 private:
     std::mt19937 generator;
+    // Made when sound is first opened.
+    std::unique_ptr<sound::PulseOutput> output;
 };

@@ -42,13 +42,18 @@ void Form1::judgeclick(qint16 colour)
         return;
     clickedseq[position] = colour;
     if (clickedseq[position] != shownseq[position]) {
+        sound(Platform::Sound::Wrong, colour);
         showmistake();
+        endsound();
         return;
     }
+    sound(Platform::Sound::Press, colour);
     showprogress();
     // At or past the length: a length lowered below the clicks made still ends the round.
-    if (clickcount >= judgedlength())
+    if (clickcount >= judgedlength()) {
         showsuccess();
+        endsound();
+    }
 }
 
 void Form1::showmistake()

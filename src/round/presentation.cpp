@@ -19,6 +19,9 @@ void Form1::Timer1_Timer()
     // The setting as it is now, for this colour: a change comes with the next one.
     squares[colour - 1]->setName(farbnamen->isChecked() ? buttons[colour - 1]->text() : QString());
     squares[colour - 1]->show();
+    // On screen now, not after the handler: the tone and the picture start together.
+    squares[colour - 1]->repaint();
+    sound(Platform::Sound::Tone, colour);
     announce(squares[colour - 1], squares[colour - 1]->accessibleName(), true);
     shownseq[showncount] = qint16(colour);
     Timer1->stop();
@@ -28,6 +31,10 @@ void Form1::Timer1_Timer()
 void Form1::Timer2_Timer()
 {
     Shape9->show();
+    Shape9->repaint();
+    // Silent with the black square, even where the setting was unticked meanwhile.
+    if (soundopen)
+        platform.playSound(Platform::Sound::Silence, 0);
     Timer1->start();
     Timer2->stop();
 }

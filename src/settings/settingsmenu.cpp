@@ -20,8 +20,19 @@ void Form1::applysettings()
 
 void Form1::readoptions(const QStringList& arguments)
 {
-    if (arguments.mid(1).contains(QStringLiteral("--farbnamen")))
+    const QStringList options = arguments.mid(1);
+    if (options.contains(QStringLiteral("--farbnamen")))
         farbnamen->setChecked(true);
+    // Sound is opened with the first round, which tells the player if there is none.
+    if (options.contains(QStringLiteral("--toene")))
+        toene->setChecked(true);
+}
+
+void Form1::toene_Click()
+{
+    // Ticked: the player learns at once whether there is sound. Between rounds nothing stays open.
+    if (toene->isChecked() && soundready() && !roundrunning())
+        endsound();
 }
 
 void Form1::uncheckcounts()

@@ -355,8 +355,8 @@ private slots:
         QCOMPARE(w.hilf->text(), QStringLiteral("Wie geht das nun"));
         QCOMPARE(w.best->text(), QStringLiteral("Bestenliste"));
         QCOMPARE(w.kl->text(), QStringLiteral("Keine Lust mehr"));
-        QCOMPARE(w.es->actions(),
-                 (QList<QAction*>{w.egeschw->menuAction(), w.anz->menuAction(), w.farbnamen}));
+        QCOMPARE(w.es->actions(), (QList<QAction*>{w.egeschw->menuAction(), w.anz->menuAction(),
+                                                   w.farbnamen, w.toene}));
         QCOMPARE(w.egeschw->title(), QStringLiteral("Einblendungsgeschwindigkeit"));
         QCOMPARE(w.anz->title(), QStringLiteral("Anzahl "));
         QCOMPARE(w.egeschw->actions(), (QList<QAction*>{w.schnell, w.mittel, w.langsam}));
@@ -373,7 +373,8 @@ private slots:
             {w.es40, QStringLiteral("40")},
             {w.es50, QStringLiteral("50")},
             {w.selbst, QStringLiteral("will ich sebst bestimmen")},
-            {w.farbnamen, QStringLiteral("Farbnamen zeigen")}};
+            {w.farbnamen, QStringLiteral("Farbnamen zeigen")},
+            {w.toene, QStringLiteral("Töne spielen")}};
         for (const auto& [item, caption] : captions) {
             QCOMPARE(item->text(), caption);
             QVERIFY(item->isCheckable());
@@ -382,8 +383,9 @@ private slots:
         }
         // A screen reader names each item of "Einstellung" by its caption.
         QAccessibleInterface* settings = QAccessible::queryAccessibleInterface(w.es);
-        QVERIFY(settings && settings->childCount() == 3);
+        QVERIFY(settings && settings->childCount() == 4);
         QCOMPARE(settings->child(2)->text(QAccessible::Name), QStringLiteral("Farbnamen zeigen"));
+        QCOMPARE(settings->child(3)->text(QAccessible::Name), QStringLiteral("Töne spielen"));
     }
 
     void fontsAndCaptionsFit()

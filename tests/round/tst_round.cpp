@@ -239,6 +239,96 @@ private slots:
         QCOMPARE(shown->grab().toImage(), painted);
     }
 
+    // With "Töne spielen" ticked, each colour sounds its tone while it shows, each press its
+    // colour's tone and a wrong press the wrong sound; the round's sound is opened at Start and
+    // closed with its end. Unticked, nothing is asked of the sound at all. A change of the
+    // setting comes with the next colour or press; a server that cannot be had, or that breaks
+    // down, is explained once, in German, and unticks the setting, and the round goes on.
+    // Steps: "tick"/"untick" the setting, "show" the next colour, "black", "click C", "cancel".
+    void tones_data()
+    {
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<QString>("server"); // "", "refuses" or "breaks"
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("sounds");
+        QTest::addColumn<QString>("told");
+        const QString round = QStringLiteral("show black show black end click 1 click 3");
+        QTest::newRow("unticked") << false << "" << round << ""
+                                  << "";
+        QTest::newRow("ticked") << true << "" << round
+                                << "open, tone 1, silence, tone 3, silence, press 1, press 3, close"
+                                << "";
+        QTest::newRow("a wrong press") << true << ""
+                                       << "show black show black end click 2"
+                                       << "open, tone 1, silence, tone 3, silence, wrong 2, close"
+                                       << "";
+        QTest::newRow("ticked during the first colour")
+            << false << ""
+            << "show tick black show black end click 1 click 3"
+            << "open, silence, tone 3, silence, press 1, press 3, close"
+            << "";
+        QTest::newRow("unticked during the first colour")
+            << true << ""
+            << "show untick black show black end click 1 click 3"
+            << "open, tone 1, silence, silence, close"
+            << "";
+        QTest::newRow("cancelled while a colour shows") << true << ""
+                                                        << "show cancel"
+                                                        << "open, tone 1, silence, close"
+                                                        << "";
+        QTest::newRow("no server") << true << "refuses" << round << "open"
+                                   << "Es können keine Töne gespielt werden. Kein Tondienst.";
+        QTest::newRow("the server breaks down")
+            << true << "breaks" << round
+            << "open, tone 1, silence, tone 3, silence, press 1, press 3, close"
+            << "Die Töne sind während der Runde verstummt. Abgebrochen.";
+    }
+    void tones()
+    {
+        QFETCH(bool, ticked);
+        QFETCH(QString, server);
+        QFETCH(QString, steps);
+        QFETCH(QString, sounds);
+        QFETCH(QString, told);
+        FormFixture f;
+        Form1& w = *f.form;
+        if (ticked)
+            w.readoptions({QStringLiteral("graue-zellen"), QStringLiteral("--toene")});
+        if (server == QLatin1String("refuses"))
+            f.platform.soundRefused = QStringLiteral("Kein Tondienst.");
+        if (server == QLatin1String("breaks"))
+            f.platform.soundBroken = QStringLiteral("Abgebrochen.");
+        w.targetcount = 2;
+        f.platform.randoms = randomsFor({1, 3});
+        w.Command1_Click();
+        const QStringList list = steps.split(QLatin1Char(' '));
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            const QString& step = list[i];
+            if (step == QLatin1String("show") || step == QLatin1String("end"))
+                w.Timer1_Timer();
+            else if (step == QLatin1String("black"))
+                w.Timer2_Timer();
+            else if (step == QLatin1String("tick") || step == QLatin1String("untick"))
+                w.toene->trigger();
+            else if (step == QLatin1String("cancel"))
+                w.Command2->click();
+            else if (step == QLatin1String("click"))
+                f.answer({list[++i].toInt()});
+        }
+        QCOMPARE(f.platform.sounds.join(QStringLiteral(", ")), sounds);
+        QCOMPARE(f.platform.boxes.size(), told.isEmpty() ? 0 : 1);
+        if (!told.isEmpty()) {
+            QCOMPARE(f.platform.boxes[0].text, told);
+            QCOMPARE(f.platform.boxes[0].title, QStringLiteral("Töne spielen"));
+            QVERIFY(!w.toene->isChecked());
+        }
+        // The round itself is as without sound.
+        if (steps.contains(QLatin1String("click"))) {
+            QVERIFY(!w.Frame1->isHidden());
+            QCOMPARE(w.clickcount - 1, steps.endsWith(QLatin1String("click 2")) ? 0 : 2);
+        }
+    }
+
     // Each row: the colours shown, the clicks, and what the round ends with.
     // Each row: the colours shown, the clicks, and what the round shows then: the result (none
     // yet where empty), the score and the progress line's last text. Clicks after the result

@@ -9,7 +9,7 @@ QString marks(Form1& w)
 {
     QStringList marked;
     for (QAction* item : {w.schnell, w.mittel, w.langsam, w.es5, w.es10, w.es20, w.es30, w.es40,
-                          w.es50, w.selbst, w.farbnamen}) {
+                          w.es50, w.selbst, w.farbnamen, w.toene}) {
         if (item->isChecked())
             marked << item->objectName();
     }
@@ -23,7 +23,8 @@ class SettingsTest : public QObject
     Q_OBJECT
 private slots:
     // A walk through the menu items, as the player chooses them one after another; "selbst=60"
-    // answers the typed length's box, "selbst=" cancels it, "--..." is a start with that option.
+    // answers the typed length's box, "selbst=" cancels it, "--..." is a start with those options
+    // (joined by "+"), "nosound" takes the sound server away.
     // After the walk exactly the last choices carry marks, and the status line, the length and the
     // display time follow them.
     void menuWalk_data()
@@ -60,6 +61,16 @@ private slots:
         QTest::newRow("started with --farbnamen")
             << "--farbnamen es10"
             << "mittel es10 farbnamen" << 10 << 1500 << "mittlerer";
+        QTest::newRow("Töne spielen") << "toene"
+                                      << "mittel es5 toene" << 5 << 1500 << "mittlerer";
+        QTest::newRow("Töne spielen without a sound server")
+            << "nosound toene"
+            << "mittel es5" << 5 << 1500 << "mittlerer";
+        QTest::newRow("started with --toene") << "--toene"
+                                              << "mittel es5 toene" << 5 << 1500 << "mittlerer";
+        QTest::newRow("started with --farbnamen --toene, then langsam")
+            << "--farbnamen+--toene langsam"
+            << "langsam es5 farbnamen toene" << 5 << 2500 << "langsamer";
         QTest::newRow("started with another word")
             << "--farbe farbnamen"
             << "mittel es5 farbnamen" << 5 << 1500 << "mittlerer";
@@ -76,7 +87,12 @@ private slots:
         for (const QString& step : walk.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             // The command line the program was started with, before any choice.
             if (step.startsWith(QLatin1String("--"))) {
-                w.readoptions({QStringLiteral("graue-zellen"), step});
+                w.readoptions(QStringList{QStringLiteral("graue-zellen")} +
+                              step.split(QLatin1Char('+')));
+                continue;
+            }
+            if (step == QLatin1String("nosound")) {
+                f.platform.soundRefused = QStringLiteral("Es läuft kein Tondienst.");
                 continue;
             }
             if (step.startsWith(QLatin1String("selbst=")))

@@ -31,6 +31,26 @@ float FakePlatform::nextRandom()
     return r;
 }
 
+QString FakePlatform::openSound()
+{
+    sounds << QStringLiteral("open");
+    return soundRefused;
+}
+
+void FakePlatform::playSound(Sound sound, int colour)
+{
+    static const char* const names[] = {"silence", "tone", "press", "wrong"};
+    sounds << (sound == Sound::Silence
+                   ? QStringLiteral("silence")
+                   : QStringLiteral("%1 %2").arg(QLatin1String(names[int(sound)])).arg(colour));
+}
+
+QString FakePlatform::closeSound()
+{
+    sounds << QStringLiteral("close");
+    return soundBroken;
+}
+
 std::deque<float> randomsFor(const QList<int>& colours)
 {
     std::deque<float> values;

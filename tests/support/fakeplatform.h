@@ -7,8 +7,9 @@
 
 #include <deque>
 
-// A scripted platform: answers and random values are queued by the test, and every box shown is
-// recorded. An input box with nothing queued is cancelled, a Yes/No box answered No.
+// A scripted platform: answers and random values are queued by the test, and every box shown and
+// every sound asked for is recorded. An input box with nothing queued is cancelled, a Yes/No box
+// answered No; sound opens unless soundRefused names a reason, and closes with soundBroken.
 class FakePlatform final : public Platform
 {
 public:
@@ -29,8 +30,13 @@ public:
     std::deque<float> randoms;
     QString directory;
 
+    QString soundRefused;
+    QString soundBroken;
+
     QList<Box> boxes;
     QList<Prompt> prompts;
+    // In order: "open", "tone C", "press C", "wrong C", "silence", "close" (C the colour).
+    QStringList sounds;
     int seeds = 0;
     bool ended = false;
 
@@ -42,6 +48,9 @@ public:
     float nextRandom() override;
     QString programDirectory() override { return directory; }
     void endProgram() override { ended = true; }
+    QString openSound() override;
+    void playSound(Sound sound, int colour) override;
+    QString closeSound() override;
 };
 
 // Random values that draw the given colour codes (1 green, 2 red, 3 blue, 4 yellow).
