@@ -1,6 +1,8 @@
 // Start-up of the game against a minimal Qt Widgets window: the time from launch until the X
 // server maps the window, and the peak memory (VmHWM) one second later, as medians of alternating
-// runs. Needs an X display, e.g. xvfb-run -a bench_startup.
+// runs. Needs an X display, e.g. xvfb-run -a bench_startup. Libraries named after the number of
+// runs are each tried as a third contender: the game with that library loaded at start
+// (LD_PRELOAD), as if it linked it, to weigh a dependency before taking it.
 #include "benchstats.h"
 
 #include <xcb/xcb.h>
@@ -14,6 +16,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -25,13 +28,23 @@ struct Sample {
     double hwmKiB = -1;
 };
 
-Sample launch(xcb_connection_t* connection, const char* program)
+Sample launch(xcb_connection_t* connection, const char* program, const std::string& preload = {})
 {
     Sample sample;
+    std::vector<char*> env(environ, environ + [] {
+        std::size_t n = 0;
+        while (environ[n])
+            ++n;
+        return n;
+    }());
+    std::string preloading = "LD_PRELOAD=" + preload;
+    if (!preload.empty())
+        env.push_back(preloading.data());
+    env.push_back(nullptr);
     const auto started = std::chrono::steady_clock::now();
     char* argv[] = {const_cast<char*>(program), nullptr};
     pid_t pid = 0;
-    if (posix_spawn(&pid, program, nullptr, nullptr, argv, environ) != 0) {
+    if (posix_spawn(&pid, program, nullptr, nullptr, argv, env.data()) != 0) {
         std::perror(program);
         return sample;
     }
@@ -76,13 +89,20 @@ int main(int argc, char* argv[])
     xcb_change_window_attributes(connection, screen->root, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection);
 
+    const std::vector<std::string> preloads(argv + std::min(argc, 2), argv + argc);
     std::vector<double> gameMs, floorMs, gameKiB, floorKiB;
+    std::vector<std::vector<double>> withMs(preloads.size()), withKiB(preloads.size());
     for (int i = 0; i < runs; ++i) {
         // Alternating, so that drifts of the machine hit both alike.
         for (const bool isGame : {i % 2 == 0, i % 2 != 0}) {
             const Sample s = launch(connection, (isGame ? game : floor).c_str());
             (isGame ? gameMs : floorMs).push_back(s.mapMs);
             (isGame ? gameKiB : floorKiB).push_back(s.hwmKiB);
+        }
+        for (std::size_t p = 0; p < preloads.size(); ++p) {
+            const Sample s = launch(connection, game.c_str(), preloads[p]);
+            withMs[p].push_back(s.mapMs);
+            withKiB[p].push_back(s.hwmKiB);
         }
     }
     xcb_disconnect(connection);
@@ -94,5 +114,10 @@ int main(int argc, char* argv[])
                 gm / fm);
     std::printf("  VmHWM after 1 s:         game %7.0f KiB, floor %7.0f KiB, ratio %.3f\n", gk, fk,
                 gk / fk);
+    for (std::size_t p = 0; p < preloads.size(); ++p) {
+        const double m = median(withMs[p]), k = median(withKiB[p]);
+        std::printf("  game with %s loaded: %7.1f ms (ratio to floor %.3f), %7.0f KiB (ratio %.3f)\n",
+                    preloads[p].c_str(), m, m / fm, k, k / fk);
+    }
     return 0;
 }

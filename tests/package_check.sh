@@ -100,6 +100,10 @@ answer=$(printf 'Eva' | runuser -u carl -- env OMP_DISPLAY_ENV=true G_DEBUG=help
     fail "carl's save through the helper failed ($?)"
 [ -z "$answer" ] || fail "the helper printed: $answer"
 
+echo "== the sound server's library is there, but loaded only for the tones"
+dpkg-query -W -f='${Status}\n' libpulse0 | grep -q '^install ok installed$' || fail "libpulse0 is not installed"
+! ldd /usr/lib/graue-zellen/graue-zellen | grep -q libpulse || fail "the game links libpulse at start"
+
 echo "== a link planted in the list's folder is never followed"
 # As a member of games could plant it: a link to a file outside the folder in the place of each
 # of the list's files. The package's script leaves it and says so; a save, by a player or by root,
