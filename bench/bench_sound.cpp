@@ -11,6 +11,7 @@
 #include "benchstats.h"
 #include "platform/qtplatform.h"
 #include "sound/tones.h"
+#include "support/heard.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -186,19 +187,6 @@ struct Timeline {
     double at(double i) const { return origin + i * 1000.0 / sound::sampleRate; }
 };
 
-double goertzel(const int16_t* x, size_t n, double frequency)
-{
-    const double w = 2 * std::numbers::pi * frequency / sound::sampleRate;
-    const double c = 2 * std::cos(w);
-    double s1 = 0, s2 = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const double s = x[i] + c * s1 - s2;
-        s2 = s1;
-        s1 = s;
-    }
-    return s1 * s1 + s2 * s2 - c * s1 * s2;
-}
-
 // Voluntary context switches of all the process's threads: each is a wake-up from a wait.
 long wakeUps()
 {
@@ -264,50 +252,20 @@ void report(const Round& round, bool tones)
     if (!tones || x.empty())
         return;
 
-    // Tones: where the signal rises above a twentieth of a tone's peak after 50 ms of quiet, and
-    // where it falls below it for good.
     const Timeline time(round.sound.stamps);
-    const int threshold = int(sound::peak * 32767 / 20);
-    const size_t quietRun = sound::sampleRate / 20;
-    std::vector<size_t> onsets, ends;
-    size_t lastLoud = 0;
-    bool sounding = false;
-    for (size_t i = 0; i < x.size(); ++i) {
-        if (std::abs(int(x[i])) < threshold) {
-            if (sounding && i - lastLoud > quietRun) {
-                ends.push_back(lastLoud);
-                sounding = false;
-            }
-            continue;
-        }
-        if (!sounding)
-            onsets.push_back(i);
-        sounding = true;
-        lastLoud = i;
-    }
     std::vector<double> starts, stops;
     QList<int> heard;
-    for (size_t k = 0; k < onsets.size(); ++k) {
-        const size_t from = onsets[k] + sound::sampleRate / 100;
-        const size_t n = std::min(x.size() - from, size_t(sound::sampleRate / 10));
-        int best = 0;
-        double strongest = 0;
-        for (int colour = 1; colour <= 4; ++colour) {
-            const double power = goertzel(x.data() + from, n, sound::toneFrequency(colour));
-            if (power > strongest) {
-                strongest = power;
-                best = colour;
-            }
-        }
-        heard << best;
+    const std::vector<heard::Sound> sounds = heard::sounds(x);
+    for (std::size_t k = 0; k < sounds.size(); ++k) {
+        heard << sounds[k].which;
         if (qEnvironmentVariableIsSet("GZ_BENCH_VERBOSE"))
-            std::printf("    onset at %.1f ms (sample %zu), end %.1f ms, colour %d\n",
-                        time.at(double(onsets[k])), onsets[k],
-                        k < ends.size() ? time.at(double(ends[k])) : -1.0, best);
+            std::printf("    sound from %.1f ms to %.1f ms, colour %d\n",
+                        time.at(double(sounds[k].start)), time.at(double(sounds[k].end)),
+                        sounds[k].which);
         if (k < shownAt.size())
-            starts.push_back(time.at(double(onsets[k])) - shownAt[k]);
-        if (k < ends.size() && k < blackAt.size())
-            stops.push_back(time.at(double(ends[k])) - blackAt[k]);
+            starts.push_back(time.at(double(sounds[k].start)) - shownAt[k]);
+        if (k < blackAt.size())
+            stops.push_back(time.at(double(sounds[k].end)) - blackAt[k]);
     }
     QStringList shownNames, heardNames;
     for (const int c : round.colours)

@@ -2,7 +2,8 @@
 // server maps the window, and the peak memory (VmHWM) one second later, as medians of alternating
 // runs. Needs an X display, e.g. xvfb-run -a bench_startup. Libraries named after the number of
 // runs are each tried as a third contender: the game with that library loaded at start
-// (LD_PRELOAD), as if it linked it, to weigh a dependency before taking it.
+// (LD_PRELOAD), as if it linked it, to weigh a dependency before taking it. GZ_BASELINE names an
+// older build of the game to run beside them, in the same run.
 #include "benchstats.h"
 
 #include <xcb/xcb.h>
@@ -31,12 +32,13 @@ struct Sample {
 Sample launch(xcb_connection_t* connection, const char* program, const std::string& preload = {})
 {
     Sample sample;
-    std::vector<char*> env(environ, environ + [] {
-        std::size_t n = 0;
-        while (environ[n])
-            ++n;
-        return n;
-    }());
+    std::vector<char*> env(
+        environ, environ + [] {
+            std::size_t n = 0;
+            while (environ[n])
+                ++n;
+            return n;
+        }());
     std::string preloading = "LD_PRELOAD=" + preload;
     if (!preload.empty())
         env.push_back(preloading.data());
@@ -90,7 +92,8 @@ int main(int argc, char* argv[])
     xcb_flush(connection);
 
     const std::vector<std::string> preloads(argv + std::min(argc, 2), argv + argc);
-    std::vector<double> gameMs, floorMs, gameKiB, floorKiB;
+    const char* const baseline = std::getenv("GZ_BASELINE");
+    std::vector<double> gameMs, floorMs, gameKiB, floorKiB, baseMs, baseKiB;
     std::vector<std::vector<double>> withMs(preloads.size()), withKiB(preloads.size());
     for (int i = 0; i < runs; ++i) {
         // Alternating, so that drifts of the machine hit both alike.
@@ -98,6 +101,11 @@ int main(int argc, char* argv[])
             const Sample s = launch(connection, (isGame ? game : floor).c_str());
             (isGame ? gameMs : floorMs).push_back(s.mapMs);
             (isGame ? gameKiB : floorKiB).push_back(s.hwmKiB);
+        }
+        if (baseline) {
+            const Sample s = launch(connection, baseline);
+            baseMs.push_back(s.mapMs);
+            baseKiB.push_back(s.hwmKiB);
         }
         for (std::size_t p = 0; p < preloads.size(); ++p) {
             const Sample s = launch(connection, game.c_str(), preloads[p]);
@@ -114,10 +122,15 @@ int main(int argc, char* argv[])
                 gm / fm);
     std::printf("  VmHWM after 1 s:         game %7.0f KiB, floor %7.0f KiB, ratio %.3f\n", gk, fk,
                 gk / fk);
+    if (baseline)
+        std::printf("  baseline %s: %7.1f ms (ratio to floor %.3f), %7.0f KiB (ratio %.3f)\n",
+                    baseline, median(baseMs), median(baseMs) / fm, median(baseKiB),
+                    median(baseKiB) / fk);
     for (std::size_t p = 0; p < preloads.size(); ++p) {
         const double m = median(withMs[p]), k = median(withKiB[p]);
-        std::printf("  game with %s loaded: %7.1f ms (ratio to floor %.3f), %7.0f KiB (ratio %.3f)\n",
-                    preloads[p].c_str(), m, m / fm, k, k / fk);
+        std::printf(
+            "  game with %s loaded: %7.1f ms (ratio to floor %.3f), %7.0f KiB (ratio %.3f)\n",
+            preloads[p].c_str(), m, m / fm, k, k / fk);
     }
     return 0;
 }

@@ -4,13 +4,11 @@
 #include "app/form1.h"
 #include "platform/qtplatform.h"
 #include "sound/tones.h"
+#include "support/heard.h"
 
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <cmath>
-#include <numbers>
 
 namespace
 {
@@ -72,7 +70,8 @@ struct PrivateServer {
                         QStringLiteral("--rate=%1").arg(sound::sampleRate),
                         QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=10"),
                         QStringLiteral("--device=gz.monitor")});
-        return recorder.waitForStarted(30000);
+        // Recording once the first samples of the sink's silence come.
+        return recorder.waitForStarted(30000) && recorder.waitForReadyRead(30000);
     }
     // What the monitor heard, as samples.
     std::vector<std::int16_t> recording()
@@ -94,51 +93,42 @@ struct PrivateServer {
     }
 };
 
-double power(const std::vector<std::int16_t>& x, std::size_t from, std::size_t n, double frequency)
-{
-    const double c = 2 * std::cos(2 * std::numbers::pi * frequency / sound::sampleRate);
-    double s1 = 0, s2 = 0;
-    for (std::size_t i = from; i < from + n; ++i) {
-        const double s = x[i] + c * s1 - s2;
-        s2 = s1;
-        s1 = s;
-    }
-    return s1 * s1 + s2 * s2 - c * s1 * s2;
-}
-
-// Each sound heard, in order, by the strongest of the game's frequencies at its start: the colour
-// 1 to 4, or 0 for the wrong press's low note. A sound starts where the signal rises above a
-// twentieth of a tone's peak after 50 ms of quiet.
+// Which sounds the recording holds, in order: colours 1 to 4, 0 for a wrong press.
 QList<int> soundsHeard(const std::vector<std::int16_t>& x)
 {
-    const int threshold = int(32767 * sound::peak / 20);
-    const std::size_t quiet = sound::sampleRate / 20;
-    const std::size_t window = sound::sampleRate / 20;
-    QList<int> heard;
-    std::size_t lastLoud = 0;
-    bool sounding = false;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        if (std::abs(int(x[i])) < threshold) {
-            sounding = sounding && i - lastLoud <= quiet;
-            continue;
-        }
-        if (!sounding && i + window <= x.size()) {
-            int strongest = 0;
-            double most = power(x, i, window, sound::wrongFrequency);
-            for (int colour = 1; colour <= 4; ++colour) {
-                const double p = power(x, i, window, sound::toneFrequency(colour));
-                if (p > most) {
-                    most = p;
-                    strongest = colour;
-                }
-            }
-            heard << strongest;
-        }
-        sounding = true;
-        lastLoud = i;
-    }
-    return heard;
+    QList<int> which;
+    for (const heard::Sound& s : heard::sounds(x))
+        which << s.which;
+    return which;
 }
+
+// The game on the private server with "Töne spielen" ticked, started on a round of three
+// colours at "schnell", with the real timers.
+struct SoundRound {
+    std::unique_ptr<PrivateServer> pulse = std::make_unique<PrivateServer>();
+    SoundPlatform platform;
+    QTemporaryDir dir;
+    std::unique_ptr<Form1> form;
+
+    bool start()
+    {
+        if (!pulse->start())
+            return false;
+        platform.fake.directory = dir.path();
+        form = std::make_unique<Form1>(platform);
+        form->readoptions({QStringLiteral("graue-zellen"), QStringLiteral("--toene")});
+        form->schnell_Click();
+        form->targetcount = 3;
+        form->Command1_Click();
+        return true;
+    }
+    void click(int colour)
+    {
+        QPushButton* const buttons[] = {form->Command3, form->Command4, form->Command5,
+                                        form->Command6};
+        buttons[colour - 1]->click();
+    }
+};
 
 } // namespace
 
@@ -158,29 +148,17 @@ private slots:
     // as the null sink's monitor records them, with the real timers at "schnell".
     void aRoundIsHeard()
     {
-        PrivateServer pulse;
-        QVERIFY(pulse.start());
-        SoundPlatform platform;
-        QTemporaryDir dir;
-        platform.fake.directory = dir.path();
-        Form1 w(platform);
-        w.readoptions({QStringLiteral("graue-zellen"), QStringLiteral("--toene")});
-        w.schnell_Click();
-        w.targetcount = 3;
-        w.Command1_Click();
+        SoundRound r;
+        QVERIFY(r.start());
+        Form1& w = *r.form;
         QTRY_VERIFY_WITH_TIMEOUT(!w.Command3->isHidden(), 60000);
-        QPushButton* const buttons[] = {w.Command3, w.Command4, w.Command5, w.Command6};
-        buttons[w.shownseq[1] - 1]->click();
+        r.click(w.shownseq[1]);
         QTest::qWait(500);
-        const int wrong = w.shownseq[2] % 4 + 1;
-        buttons[wrong - 1]->click();
+        r.click(w.shownseq[2] % 4 + 1);
         QTest::qWait(1000);
-        QList<int> expected;
-        for (int k = 1; k <= 3; ++k)
-            expected << w.shownseq[size_t(k)];
-        expected << w.shownseq[1] << 0;
-        QCOMPARE(soundsHeard(pulse.recording()), expected);
-        QVERIFY(platform.fake.boxes.isEmpty());
+        const QList<int> expected{w.shownseq[1], w.shownseq[2], w.shownseq[3], w.shownseq[1], 0};
+        QCOMPARE(soundsHeard(r.pulse->recording()), expected);
+        QVERIFY(r.platform.fake.boxes.isEmpty());
         QVERIFY(w.toene->isChecked());
     }
 
@@ -189,33 +167,25 @@ private slots:
     // setting says at once that there is none.
     void theServerGoesAway()
     {
-        auto pulse = std::make_unique<PrivateServer>();
-        QVERIFY(pulse->start());
-        SoundPlatform platform;
-        QTemporaryDir dir;
-        platform.fake.directory = dir.path();
-        Form1 w(platform);
-        w.readoptions({QStringLiteral("graue-zellen"), QStringLiteral("--toene")});
-        w.schnell_Click();
-        w.targetcount = 3;
-        w.Command1_Click();
+        SoundRound r;
+        QVERIFY(r.start());
+        Form1& w = *r.form;
+        const QList<FakePlatform::Box>& boxes = r.platform.fake.boxes;
         QTRY_VERIFY_WITH_TIMEOUT(w.Timer2->isActive(), 60000);
-        pulse.reset();
+        r.pulse.reset();
         QTRY_VERIFY_WITH_TIMEOUT(!w.Command3->isHidden(), 60000);
         QCOMPARE(w.showncount - 1, 3);
-        QVERIFY(platform.fake.boxes.isEmpty());
-        QPushButton* const buttons[] = {w.Command3, w.Command4, w.Command5, w.Command6};
+        QVERIFY(boxes.isEmpty());
         for (int k = 1; k <= 3; ++k)
-            buttons[w.shownseq[size_t(k)] - 1]->click();
+            r.click(w.shownseq[size_t(k)]);
         QCOMPARE(w.Label2->text(), QStringLiteral("Super, Sie haben alles behalten!"));
-        QCOMPARE(platform.fake.boxes.size(), 1);
-        QCOMPARE(platform.fake.boxes[0].text,
-                 QStringLiteral("Die Töne sind während der Runde verstummt. Die Verbindung zum "
-                                "Tondienst ist abgebrochen."));
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].text, QStringLiteral("Die Töne sind während der Runde verstummt. Die "
+                                               "Verbindung zum Tondienst ist abgebrochen."));
         QVERIFY(!w.toene->isChecked());
         w.toene->trigger();
-        QCOMPARE(platform.fake.boxes.size(), 2);
-        QVERIFY(platform.fake.boxes[1].text.startsWith(
+        QCOMPARE(boxes.size(), 2);
+        QVERIFY(boxes[1].text.startsWith(
             QStringLiteral("Es können keine Töne gespielt werden. Es läuft kein Tondienst")));
         QVERIFY(!w.toene->isChecked());
     }

@@ -1,9 +1,8 @@
 #include "support/testmain.h"
 
 #include "sound/tones.h"
+#include "support/heard.h"
 
-#include <cmath>
-#include <numbers>
 #include <vector>
 
 using sound::Kind;
@@ -11,17 +10,10 @@ using sound::Kind;
 namespace
 {
 
-// The power of one frequency in the samples.
+// The power of one frequency in n samples from a position.
 double power(const std::vector<std::int16_t>& x, std::size_t from, std::size_t n, double frequency)
 {
-    const double c = 2 * std::cos(2 * std::numbers::pi * frequency / sound::sampleRate);
-    double s1 = 0, s2 = 0;
-    for (std::size_t i = from; i < from + n; ++i) {
-        const double s = x[i] + c * s1 - s2;
-        s2 = s1;
-        s1 = s;
-    }
-    return (s1 * s1 + s2 * s2 - c * s1 * s2) / double(n * n);
+    return heard::power(x.data() + from, n, frequency);
 }
 
 double rms(const std::vector<std::int16_t>& x, std::size_t from, std::size_t n)
