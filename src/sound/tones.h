@@ -68,7 +68,8 @@ public:
 private:
     Voice current;
     Voice fading;
-    std::int64_t quiet = 0;
+    // Before the first sound it has been quiet for ever.
+    std::int64_t quiet = std::int64_t(1) << 40;
 };
 
 } // namespace sound

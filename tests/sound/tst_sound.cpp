@@ -7,6 +7,7 @@
 #include "support/heard.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -39,6 +40,19 @@ public:
     QString closeSound() override { return real.closeSound(); }
 };
 
+// The latency that the server's one sink is configured for, as pactl tells it.
+long sinkLatencyUs()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sinks")});
+    if (!pactl.waitForFinished(30000))
+        return -1;
+    static const QRegularExpression configured(QStringLiteral("configured (\\d+) usec"));
+    const QRegularExpressionMatch found =
+        configured.match(QString::fromUtf8(pactl.readAllStandardOutput()));
+    return found.hasMatch() ? found.captured(1).toLong() : -1;
+}
+
 // A PulseAudio server of the test's own, in its own folder, with one null sink whose monitor
 // parec records; the game finds it through PULSE_SERVER.
 struct PrivateServer {
@@ -70,8 +84,16 @@ struct PrivateServer {
                         QStringLiteral("--rate=%1").arg(sound::sampleRate),
                         QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=10"),
                         QStringLiteral("--device=gz.monitor")});
-        // Recording once the first samples of the sink's silence come.
-        return recorder.waitForStarted(30000) && recorder.waitForReadyRead(30000);
+        // Recording once the first samples of the sink's silence come, and the sink has taken
+        // up the recording's short latency: an idle null sink runs in blocks of 2 s until its
+        // next block begins, which would hold the first tone back.
+        return recorder.waitForStarted(30000) && recorder.waitForReadyRead(30000) &&
+               QTest::qWaitFor(
+                   [] {
+                       const long latency = sinkLatencyUs();
+                       return latency >= 0 && latency < 100000;
+                   },
+                   60000);
     }
     // What the monitor heard, as samples.
     std::vector<std::int16_t> recording()
