@@ -1,4 +1,4 @@
-#include "support/fakeplatform.h"
+#include "support/formfixture.h"
 #include "support/testmain.h"
 
 #include "app/form1.h"
@@ -13,32 +13,6 @@
 
 namespace
 {
-
-// The game's real sound, and the fake's answers and boxes for everything else.
-class SoundPlatform final : public Platform
-{
-public:
-    FakePlatform fake;
-    QtPlatform real;
-
-    Answer messageBox(QWidget* parent, const QString& text, const QString& title, Buttons buttons,
-                      Icon icon) override
-    {
-        return fake.messageBox(parent, text, title, buttons, icon);
-    }
-    QString inputBox(QWidget* parent, const QString& prompt, const QString& title,
-                     const QString& preset) override
-    {
-        return fake.inputBox(parent, prompt, title, preset);
-    }
-    void seedRandom() override { real.seedRandom(); }
-    float nextRandom() override { return real.nextRandom(); }
-    QString programDirectory() override { return fake.programDirectory(); }
-    void endProgram() override { fake.endProgram(); }
-    QString openSound() override { return real.openSound(); }
-    void playSound(Sound sound, int colour) override { real.playSound(sound, colour); }
-    QString closeSound() override { return real.closeSound(); }
-};
 
 // The latency that the server's one sink is configured for, as pactl tells it.
 long sinkLatencyUs()
@@ -124,31 +98,23 @@ QList<int> soundsHeard(const std::vector<std::int16_t>& x)
     return which;
 }
 
-// The game on the private server with "Töne spielen" ticked, started on a round of three
-// colours at "schnell", with the real timers.
-struct SoundRound {
+// The game on the private server with "Töne spielen" ticked, started on a round of GRÜN, GELB,
+// ROT at "schnell", with the real timers.
+struct SoundRound : FormFixture {
     std::unique_ptr<PrivateServer> pulse = std::make_unique<PrivateServer>();
-    SoundPlatform platform;
-    QTemporaryDir dir;
-    std::unique_ptr<Form1> form;
+    QtPlatform real;
 
     bool start()
     {
         if (!pulse->start())
             return false;
-        platform.fake.directory = dir.path();
-        form = std::make_unique<Form1>(platform);
+        platform.soundThrough = &real;
         form->readoptions({QStringLiteral("graue-zellen"), QStringLiteral("--toene")});
         form->schnell_Click();
         form->targetcount = 3;
+        platform.randoms = randomsFor({1, 4, 2});
         form->Command1_Click();
         return true;
-    }
-    void click(int colour)
-    {
-        QPushButton* const buttons[] = {form->Command3, form->Command4, form->Command5,
-                                        form->Command6};
-        buttons[colour - 1]->click();
     }
 };
 
@@ -174,13 +140,12 @@ private slots:
         QVERIFY(r.start());
         Form1& w = *r.form;
         QTRY_VERIFY_WITH_TIMEOUT(!w.Command3->isHidden(), 60000);
-        r.click(w.shownseq[1]);
+        r.answer({1});
         QTest::qWait(500);
-        r.click(w.shownseq[2] % 4 + 1);
+        r.answer({2});
         QTest::qWait(1000);
-        const QList<int> expected{w.shownseq[1], w.shownseq[2], w.shownseq[3], w.shownseq[1], 0};
-        QCOMPARE(soundsHeard(r.pulse->recording()), expected);
-        QVERIFY(r.platform.fake.boxes.isEmpty());
+        QCOMPARE(soundsHeard(r.pulse->recording()), (QList<int>{1, 4, 2, 1, 0}));
+        QVERIFY(r.platform.boxes.isEmpty());
         QVERIFY(w.toene->isChecked());
     }
 
@@ -192,14 +157,13 @@ private slots:
         SoundRound r;
         QVERIFY(r.start());
         Form1& w = *r.form;
-        const QList<FakePlatform::Box>& boxes = r.platform.fake.boxes;
+        const QList<FakePlatform::Box>& boxes = r.platform.boxes;
         QTRY_VERIFY_WITH_TIMEOUT(w.Timer2->isActive(), 60000);
         r.pulse.reset();
         QTRY_VERIFY_WITH_TIMEOUT(!w.Command3->isHidden(), 60000);
         QCOMPARE(w.showncount - 1, 3);
         QVERIFY(boxes.isEmpty());
-        for (int k = 1; k <= 3; ++k)
-            r.click(w.shownseq[size_t(k)]);
+        r.answer({1, 4, 2});
         QCOMPARE(w.Label2->text(), QStringLiteral("Super, Sie haben alles behalten!"));
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, QStringLiteral("Die Töne sind während der Runde verstummt. Die "

@@ -34,12 +34,14 @@ float FakePlatform::nextRandom()
 QString FakePlatform::openSound()
 {
     sounds << QStringLiteral("open");
-    return soundRefused;
+    return soundThrough ? soundThrough->openSound() : soundRefused;
 }
 
 void FakePlatform::playSound(Sound sound, int colour)
 {
     static const char* const names[] = {"silence", "tone", "press", "wrong"};
+    if (soundThrough)
+        soundThrough->playSound(sound, colour);
     sounds << (sound == Sound::Silence
                    ? QStringLiteral("silence")
                    : QStringLiteral("%1 %2").arg(QLatin1String(names[int(sound)])).arg(colour));
@@ -48,7 +50,7 @@ void FakePlatform::playSound(Sound sound, int colour)
 QString FakePlatform::closeSound()
 {
     sounds << QStringLiteral("close");
-    return soundBroken;
+    return soundThrough ? soundThrough->closeSound() : soundBroken;
 }
 
 std::deque<float> randomsFor(const QList<int>& colours)

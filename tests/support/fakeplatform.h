@@ -32,6 +32,8 @@ public:
 
     QString soundRefused;
     QString soundBroken;
+    // Where set, sound is asked of it as well, and its answers count.
+    Platform* soundThrough = nullptr;
 
     QList<Box> boxes;
     QList<Prompt> prompts;
