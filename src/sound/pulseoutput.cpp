@@ -45,6 +45,9 @@ constexpr char libraryName[] = "libpulse.so.0";
 constexpr std::size_t bytesPerSample = sizeof(std::int16_t);
 constexpr std::size_t heldBytes = sampleRate / 25 * bytesPerSample;
 constexpr std::size_t topUpBytes = sampleRate / 100 * bytesPerSample;
+// A colour's tone starts with 100 ms in hand, so that a busy machine does not break it up; it
+// lasts far longer than that, and what is in hand is heard long before its black square.
+constexpr std::size_t toneStartBytes = sampleRate / 10 * bytesPerSample;
 // A local server answers within milliseconds; one that does not is not waited for long.
 constexpr std::chrono::milliseconds openWait{1500};
 // The longest sound that may still be playing when a round ends, with room to spare.
@@ -206,7 +209,7 @@ void PulseOutput::play(Kind kind, int colour)
         synth.quietFor() * std::int64_t(bytesPerSample) >= std::int64_t(heldBytes);
     synth.start(kind, colour);
     if (afterSilence && kind != Kind::Silence)
-        write(heldBytes, PA_SEEK_RELATIVE_ON_READ);
+        write(kind == Kind::Hold ? toneStartBytes : heldBytes, PA_SEEK_RELATIVE_ON_READ);
     library->unlock(loop);
 }
 

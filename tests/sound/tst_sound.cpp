@@ -93,8 +93,11 @@ struct PrivateServer {
 QList<int> soundsHeard(const std::vector<std::int16_t>& x)
 {
     QList<int> which;
-    for (const heard::Sound& s : heard::sounds(x))
+    for (const heard::Sound& s : heard::sounds(x)) {
+        qInfo("heard %d from %zu ms to %zu ms", s.which, s.start * 1000 / sound::sampleRate,
+              s.end * 1000 / sound::sampleRate);
         which << s.which;
+    }
     return which;
 }
 

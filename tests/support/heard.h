@@ -2,6 +2,7 @@
 
 #include "sound/tones.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -33,7 +34,9 @@ struct Sound {
 
 // A sound starts where the signal rises above a twentieth of a tone's peak after 50 ms of quiet,
 // and ends with its last sample above that before the next 50 ms of quiet. Which it is, the
-// strongest of the game's frequencies in its first 50 ms tells, after its fade-in.
+// strongest of the game's frequencies in its first 50 ms tells, after its fade-in. Anything
+// shorter than 20 ms is no sound of the game's (the shortest lasts 300 ms), and a sound broken
+// up for less than 150 ms, as on a busy machine, counts as one.
 inline std::vector<Sound> sounds(const std::vector<std::int16_t>& x)
 {
     const int threshold = int(32767 * sound::peak / 20);
@@ -47,6 +50,7 @@ inline std::vector<Sound> sounds(const std::vector<std::int16_t>& x)
             found.push_back({i, i + 1, 0});
         found.back().end = i + 1;
     }
+    std::erase_if(found, [](const Sound& s) { return s.end - s.start < sound::sampleRate / 50; });
     for (Sound& s : found) {
         const std::size_t from = std::min(s.start + std::size_t(sound::fadeSamples), x.size());
         const std::size_t n = std::min(window, x.size() - from);
@@ -59,7 +63,15 @@ inline std::vector<Sound> sounds(const std::vector<std::int16_t>& x)
             }
         }
     }
-    return found;
+    std::vector<Sound> joined;
+    for (const Sound& s : found) {
+        if (!joined.empty() && joined.back().which == s.which &&
+            s.start - joined.back().end < std::size_t(sound::sampleRate) * 15 / 100)
+            joined.back().end = s.end;
+        else
+            joined.push_back(s);
+    }
+    return joined;
 }
 
 } // namespace heard
