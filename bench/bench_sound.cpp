@@ -118,13 +118,13 @@ Round playRound(Form1& w, bool tones, Clock::time_point origin)
     });
 
     std::thread recorder([&] {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, sound::sampleRate, 1};
+        const pa_sample_spec format{PA_SAMPLE_S16LE, sound::sampleRate, 1};
         const pa_buffer_attr buffer{uint32_t(-1), uint32_t(-1), uint32_t(-1), uint32_t(-1),
                                     uint32_t(sound::sampleRate / 1000 * 2)};
         int error = 0;
         pa_simple* monitor =
             pa_simple_new(nullptr, "bench_sound", PA_STREAM_RECORD, "@DEFAULT_MONITOR@", "monitor",
-                          &spec, nullptr, &buffer, &error);
+                          &format, nullptr, &buffer, &error);
         if (!monitor) {
             std::fprintf(stderr, "bench_sound: no sound server to record: %s\n",
                          pa_strerror(error));

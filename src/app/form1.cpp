@@ -115,8 +115,7 @@ void Form1::Command2_Click()
     for (QPushButton* button : colourbuttons())
         button->hide();
     Label4->hide();
-    if (soundopen)
-        platform.playSound(Platform::Sound::Silence, 0);
+    silence();
     endsound();
 }
 

@@ -62,6 +62,8 @@ public:
     // Tones (src/round/tones.cpp): whether this round's sound is open.
     bool soundopen = false;
     void sound(Platform::Sound what, int colour);
+    // Ends the tone that sounds, even where the setting was unticked meanwhile.
+    void silence();
     void endsound();
 
     // Judging and the result panel (src/round/judging.cpp)

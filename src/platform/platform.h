@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sound/tones.h"
+
 #include <QString>
 
 class QWidget;
@@ -12,7 +14,7 @@ public:
     enum class Buttons { Ok, YesNo };
     enum class Icon { None, Exclamation };
     enum class Answer { Ok, Yes, No };
-    enum class Sound { Silence, Tone, Press, Wrong };
+    using Sound = sound::Kind;
 
     virtual ~Platform() = default;
 

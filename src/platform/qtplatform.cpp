@@ -106,10 +106,8 @@ QString QtPlatform::openSound()
 
 void QtPlatform::playSound(Sound sound, int colour)
 {
-    static constexpr sound::Kind kinds[] = {sound::Kind::Silence, sound::Kind::Hold,
-                                            sound::Kind::Press, sound::Kind::Wrong};
     if (output)
-        output->play(kinds[int(sound)], colour);
+        output->play(sound, colour);
 }
 
 QString QtPlatform::closeSound()

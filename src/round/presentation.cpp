@@ -32,9 +32,7 @@ void Form1::Timer2_Timer()
 {
     Shape9->show();
     Shape9->repaint();
-    // Silent with the black square, even where the setting was unticked meanwhile.
-    if (soundopen)
-        platform.playSound(Platform::Sound::Silence, 0);
+    silence();
     Timer1->start();
     Timer2->stop();
 }

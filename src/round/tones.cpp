@@ -22,6 +22,12 @@ void Form1::sound(Platform::Sound what, int colour)
         platform.playSound(what, colour);
 }
 
+void Form1::silence()
+{
+    if (soundopen)
+        platform.playSound(Platform::Sound::Silence, 0);
+}
+
 void Form1::endsound()
 {
     if (!soundopen)

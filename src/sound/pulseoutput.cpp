@@ -178,8 +178,8 @@ QString PulseOutput::open()
     }
 
     library->lock(loop);
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, sampleRate, 1};
-    stream = library->streamNew(context, "Töne", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_S16LE, sampleRate, 1};
+    stream = library->streamNew(context, "Töne", &format, nullptr);
     if (stream) {
         library->onStream(stream, &PulseOutput::streamChanged, this);
         library->onWritable(stream, &PulseOutput::writable, this);
@@ -209,7 +209,7 @@ void PulseOutput::play(Kind kind, int colour)
         synth.quietFor() * std::int64_t(bytesPerSample) >= std::int64_t(heldBytes);
     synth.start(kind, colour);
     if (afterSilence && kind != Kind::Silence)
-        write(kind == Kind::Hold ? toneStartBytes : heldBytes, PA_SEEK_RELATIVE_ON_READ);
+        write(kind == Kind::Tone ? toneStartBytes : heldBytes, PA_SEEK_RELATIVE_ON_READ);
     library->unlock(loop);
 }
 

@@ -18,7 +18,7 @@ inline constexpr int wrongSamples = sampleRate / 2;
 // fades out stay below full scale.
 inline constexpr double peak = 0.45;
 
-enum class Kind { Silence, Hold, Press, Wrong };
+enum class Kind { Silence, Tone, Press, Wrong };
 
 // The tone of colour 1 to 4 (green, red, blue, yellow): G4 C5 E5 A5, a major chord with its sixth,
 // none of them an octave of another, so that no tone is hidden in another's overtones.

@@ -64,10 +64,10 @@ private slots:
         QTest::addColumn<double>("frequency");
         QTest::addColumn<int>("endsMs"); // silenced at 1000 ms, or by itself
         const int held = 1005;
-        QTest::newRow("GRÜN held") << int(Kind::Hold) << 1 << 392.0 << held;
-        QTest::newRow("ROT held") << int(Kind::Hold) << 2 << 523.25 << held;
-        QTest::newRow("BLAU held") << int(Kind::Hold) << 3 << 659.26 << held;
-        QTest::newRow("GELB held") << int(Kind::Hold) << 4 << 880.0 << held;
+        QTest::newRow("GRÜN held") << int(Kind::Tone) << 1 << 392.0 << held;
+        QTest::newRow("ROT held") << int(Kind::Tone) << 2 << 523.25 << held;
+        QTest::newRow("BLAU held") << int(Kind::Tone) << 3 << 659.26 << held;
+        QTest::newRow("GELB held") << int(Kind::Tone) << 4 << 880.0 << held;
         QTest::newRow("ROT pressed") << int(Kind::Press) << 2 << 523.25 << 300;
         QTest::newRow("wrong press") << int(Kind::Wrong) << 3 << 110.0 << 500;
     }
@@ -103,10 +103,10 @@ private slots:
         QVERIFY(loudest <= int(32767 * sound::peak) + 1);
         QVERIFY(loudest > int(32767 * sound::peak * 0.6));
         // The four tones equally loud.
-        if (kind == int(Kind::Hold)) {
+        if (kind == int(Kind::Tone)) {
             sound::Synth green;
             std::vector<std::int16_t> y(ms(500));
-            green.start(Kind::Hold, 1);
+            green.start(Kind::Tone, 1);
             green.render(y.data(), y.size());
             QVERIFY(std::abs(rms(x, ms(100), ms(400)) / rms(y, ms(100), ms(400)) - 1) < 0.02);
         }
