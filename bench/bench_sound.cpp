@@ -6,17 +6,22 @@
 // times of the picture, the same round with "Töne spielen" unticked (whose recording must be
 // silent), and the game's wake-ups in 20 s without input after each round. Needs an X display
 // with a window manager and a sound server, e.g. a private PulseAudio with a null sink (README).
+// First, without any server: how long the window's handlers take with a server that accepts the
+// game's connection and never answers, and how often the player is told.
 #include "app/appsetup.h"
 #include "app/form1.h"
 #include "benchstats.h"
 #include "platform/qtplatform.h"
 #include "sound/tones.h"
+#include "support/fakeplatform.h"
 #include "support/heard.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QTest>
 #include <QTimer>
+
+#include <QTemporaryDir>
 
 #include <pulse/error.h>
 #include <pulse/simple.h>
@@ -31,7 +36,10 @@
 #include <fstream>
 #include <mutex>
 #include <numbers>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 namespace
 {
@@ -285,6 +293,71 @@ void report(const Round& round, bool tones)
                 median(stops), quantile(stops, 0), quantile(stops, 1));
 }
 
+// A sound server that takes the connection and never answers: a socket that listens, and nothing
+// behind it.
+struct SilentServer {
+    QTemporaryDir dir;
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    SilentServer()
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("native")));
+        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(fd, 16) != 0)
+            std::perror("bench_sound: the silent server");
+        qputenv("PULSE_SERVER", "unix:" + path);
+    }
+    ~SilentServer() { ::close(fd); }
+};
+
+// The longest a handler keeps the window's thread while the server never answers: Start, the
+// colours' ticks and the setting ticked again during the round.
+void stalls()
+{
+    const QByteArray server = qgetenv("PULSE_SERVER");
+    std::vector<double> start, ticks, retick;
+    qsizetype told = 0;
+    {
+        SilentServer silent;
+        QtPlatform real;
+        FakePlatform platform;
+        platform.soundThrough = &real;
+        Form1 w(platform);
+        w.readoptions({QStringLiteral("graue-zellen"), QStringLiteral("--toene")});
+        w.schnell_Click();
+        w.targetcount = 3;
+        const auto timed = [](std::vector<double>& into, const auto& handler) {
+            const auto before = Clock::now();
+            handler();
+            into.push_back(msSince(before, Clock::now()));
+        };
+        timed(start, [&] { w.Command1_Click(); });
+        for (int k = 0; k < 3; ++k) {
+            timed(ticks, [&] { w.Timer1_Timer(); });
+            // The player ticks the setting again where the game has unticked it.
+            if (!w.toene->isChecked())
+                timed(retick, [&] { w.toene->trigger(); });
+            // Meanwhile the server has had its time to answer, or not.
+            QTest::qWait(1000);
+            timed(ticks, [&] { w.Timer2_Timer(); });
+        }
+        w.Timer1_Timer();
+        w.Command2_Click();
+        QTest::qWait(2000);
+        told = platform.boxes.size();
+    }
+    qputenv("PULSE_SERVER", server);
+    std::printf("A server that takes the connection and never answers, \"Töne spielen\" ticked, a "
+                "round of 3 colours:\n");
+    std::printf("  the window's thread held by Start: %.1f ms; by a colour's tick: longest %.1f ms "
+                "of %zu; by ticking the setting again: longest %.1f ms of %zu\n",
+                quantile(start, 1), quantile(ticks, 1), ticks.size(), quantile(retick, 1),
+                retick.size());
+    std::printf("  the player was told %lld times\n", static_cast<long long>(told));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -300,6 +373,7 @@ int main(int argc, char* argv[])
     w.show();
     if (!QTest::qWaitForWindowExposed(&w))
         return 1;
+    stalls();
     w.schnell_Click();
     w.es10_Click();
     const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 20;
