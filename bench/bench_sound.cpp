@@ -254,6 +254,13 @@ void report(const Round& round, bool tones)
                 median(gaps), quantile(gaps, 0), quantile(gaps, 1));
 
     const std::vector<int16_t>& x = round.sound.samples;
+    // The recording itself, to be looked at or listened to: raw, mono, 16 bits at 48 kHz.
+    if (const QByteArray path = qgetenv("GZ_BENCH_RECORDING"); !path.isEmpty() && tones) {
+        std::ofstream(path.constData(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(x.data()), std::streamsize(x.size() * 2));
+        std::printf("  recording written to %s; its sample 0 is at %.1f ms\n", path.constData(),
+                    Timeline(round.sound.stamps).at(0));
+    }
     int loudest = 0;
     for (const int16_t s : x)
         loudest = std::max(loudest, std::abs(int(s)));
@@ -291,6 +298,26 @@ void report(const Round& round, bool tones)
                 median(starts), quantile(starts, 0), quantile(starts, 1));
     std::printf("  tone end - black square:   median %+.1f ms, min %+.1f, max %+.1f\n",
                 median(stops), quantile(stops, 0), quantile(stops, 1));
+    // A click is a step between two samples steeper than any tone of the game's has.
+    int steepest = 0;
+    for (int colour = 1; colour <= 4; ++colour) {
+        sound::Synth synth;
+        std::vector<int16_t> tone(sound::sampleRate / 2);
+        synth.start(sound::Kind::Tone, colour);
+        synth.render(tone.data(), tone.size());
+        for (size_t i = 1; i < tone.size(); ++i)
+            steepest = std::max(steepest, std::abs(tone[i] - tone[i - 1]));
+    }
+    int largest = 0;
+    size_t at = 0;
+    for (size_t i = 1; i < x.size(); ++i) {
+        if (std::abs(x[i] - x[i - 1]) > largest) {
+            largest = std::abs(x[i] - x[i - 1]);
+            at = i;
+        }
+    }
+    std::printf("  largest step between two samples: %d at %.1f ms (the steepest tone's own: %d)\n",
+                largest, time.at(double(at)), steepest);
 }
 
 // A sound server that takes the connection and never answers: a socket that listens, and nothing

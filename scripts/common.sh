@@ -81,8 +81,11 @@ gz_base_packages=(
 # The quality gates, by the release's default toolchain names: the sanitizer runtimes and
 # libFuzzer come with clang's runtime package.
 gz_fuzz_packages=(clang libclang-rt-dev)
+# Both sound servers for the sound test, which install side by side on every release: PulseAudio,
+# and PipeWire with WirePlumber, its PulseAudio service and the session bus that WirePlumber
+# wants (their user services conflict, so that a desktop session runs one of them).
 gz_check_packages=(clang-tidy cppcheck desktop-file-utils appstream openbox x11-utils weston qt6-wayland
-    pulseaudio pulseaudio-utils)
+    pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus)
 # The load generator of "scripts/test --under-load".
 gz_load_packages=(stress-ng)
 # What scripts/package needs to build and check the Debian package.

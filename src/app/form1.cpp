@@ -97,9 +97,10 @@ void Form1::Command1_Click()
         return;
     showncount = 0;
     clickcount = 0;
-    // Before the first gap: a server that cannot be had is explained before the round runs.
-    soundready();
+    // The first gap starts at the click, whatever the sound server does.
     Timer1->start();
+    soundtold = false;
+    soundready();
     Command1->hide();
     Command2->show();
     settlefocus();

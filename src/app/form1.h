@@ -59,12 +59,20 @@ public:
     void Timer2_Timer();
     void yourturn();
 
-    // Tones (src/round/tones.cpp): whether this round's sound is open.
+    // Tones (src/round/tones.cpp): whether this round's sound is open, whether the player was
+    // told since the round began (or since the setting was ticked between rounds) that there is
+    // none, and why, where that is still to be told.
     bool soundopen = false;
+    bool soundtold = false;
+    std::optional<Platform::SoundTrouble> untold;
     void sound(Platform::Sound what, int colour);
     // Ends the tone that sounds, even where the setting was unticked meanwhile.
     void silence();
+    // The round needs no more sound; what the player was not told yet is told now.
     void endsound();
+    // No sound, or no more: the setting is unticked, and the player told, once a round, at its
+    // end.
+    void soundtrouble(Platform::SoundTrouble trouble);
 
     // Judging and the result panel (src/round/judging.cpp)
     void Command3_Click();
@@ -139,10 +147,9 @@ private:
     // The colour buttons in the order in which they are shown and hidden.
     std::array<QPushButton*, 4> colourbuttons() const;
     void judgeclick(qint16 colour);
-    // Opens the round's sound where the setting asks for it; false where there is none.
+    // Asks for the round's sound where the setting wants it, without waiting for it.
     bool soundready();
-    // Tells the player once why there is no sound, and unticks the setting.
-    void nosound(const QString& why);
+    void tellsound(Platform::SoundTrouble trouble);
     // A round is under way: shown, or waiting for the player's clicks.
     bool roundrunning() const;
     // How many positions the round in hand is judged on: the length, but never more than shown.

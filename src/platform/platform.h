@@ -1,8 +1,11 @@
 #pragma once
 
 #include "sound/tones.h"
+#include "sound/trouble.h"
 
 #include <QString>
+
+#include <functional>
 
 class QWidget;
 
@@ -15,6 +18,7 @@ public:
     enum class Icon { None, Exclamation };
     enum class Answer { Ok, Yes, No };
     using Sound = sound::Kind;
+    using SoundTrouble = sound::Trouble;
 
     virtual ~Platform() = default;
 
@@ -36,12 +40,13 @@ public:
     // Ends the process at once; no further handler runs.
     virtual void endProgram() = 0;
 
-    // Readies sound for a round: empty when ready, else why there is none, for the player.
-    virtual QString openSound() = 0;
+    // Readies sound for a round and returns at once, whatever the sound server does; a sound
+    // asked for before it is ready is not heard. Where there is no sound, or it breaks down,
+    // trouble is called once, later, on the window's thread.
+    virtual void openSound(std::function<void(SoundTrouble)> trouble) = 0;
     // At once: the colour's tone, held until the next call; a brief one for a press of the
     // colour's button; a wrong press; or silence. Does nothing where sound has failed.
     virtual void playSound(Sound sound, int colour) = 0;
-    // The round needs no more sound: what sounds plays out, then nothing is kept open. Returns
-    // why the sound broke down since it was readied, empty when it did not.
-    virtual QString closeSound() = 0;
+    // The round needs no more sound: what sounds plays out, then nothing is kept open.
+    virtual void closeSound() = 0;
 };

@@ -97,11 +97,11 @@ void QtPlatform::endProgram()
     std::_Exit(EXIT_SUCCESS);
 }
 
-QString QtPlatform::openSound()
+void QtPlatform::openSound(std::function<void(SoundTrouble)> trouble)
 {
     if (!output)
         output = std::make_unique<sound::PulseOutput>();
-    return output->open();
+    output->open(std::move(trouble));
 }
 
 void QtPlatform::playSound(Sound sound, int colour)
@@ -110,7 +110,8 @@ void QtPlatform::playSound(Sound sound, int colour)
         output->play(sound, colour);
 }
 
-QString QtPlatform::closeSound()
+void QtPlatform::closeSound()
 {
-    return output ? output->close() : QString();
+    if (output)
+        output->close();
 }

@@ -24,9 +24,9 @@ public:
     float nextRandom() override;
     QString programDirectory() override;
     [[noreturn]] void endProgram() override;
-    QString openSound() override;
+    void openSound(std::function<void(SoundTrouble)> trouble) override;
     void playSound(Sound sound, int colour) override;
-    QString closeSound() override;
+    void closeSound() override;
 
 private:
     std::mt19937 generator;

@@ -1,17 +1,45 @@
 #include "app/form1.h"
 
+#include <QPointer>
+
+namespace
+{
+
+// What the player is told when there are no tones, or no more.
+QString troubleText(Platform::SoundTrouble trouble)
+{
+    using Trouble = Platform::SoundTrouble;
+    const QString none = QStringLiteral("Es können keine Töne gespielt werden. ");
+    switch (trouble) {
+    case Trouble::NoLibrary:
+        return none + QStringLiteral("Die Bibliothek des Tondienstes fehlt.");
+    case Trouble::NoServer:
+        return none + QStringLiteral("Es läuft kein Tondienst.");
+    case Trouble::NoAnswer:
+        return none + QStringLiteral("Der Tondienst antwortet nicht.");
+    case Trouble::Refused:
+        return none + QStringLiteral("Der Tondienst nimmt keine Töne an.");
+    case Trouble::Lost:
+        break;
+    }
+    return QStringLiteral("Die Töne sind während der Runde verstummt. Die Verbindung zum "
+                          "Tondienst ist abgebrochen.");
+}
+
+} // namespace
+
 bool Form1::soundready()
 {
     if (!toene->isChecked())
         return false;
-    if (soundopen)
-        return true;
-    const QString why = platform.openSound();
-    if (!why.isEmpty()) {
-        nosound(QStringLiteral("Es können keine Töne gespielt werden. ") + why);
-        return false;
+    if (!soundopen) {
+        soundopen = true;
+        // The outcome comes later; the window goes on meanwhile.
+        platform.openSound([form = QPointer<Form1>(this)](Platform::SoundTrouble trouble) {
+            if (form)
+                form->soundtrouble(trouble);
+        });
     }
-    soundopen = true;
     return true;
 }
 
@@ -30,19 +58,39 @@ void Form1::silence()
 
 void Form1::endsound()
 {
-    if (!soundopen)
-        return;
-    soundopen = false;
-    const QString why = platform.closeSound();
-    if (!why.isEmpty())
-        nosound(QStringLiteral("Die Töne sind während der Runde verstummt. ") + why);
+    if (soundopen) {
+        soundopen = false;
+        platform.closeSound();
+    }
+    // Told at the round's end, so that no box stops the round.
+    if (untold) {
+        const Platform::SoundTrouble trouble = *untold;
+        untold.reset();
+        tellsound(trouble);
+    }
 }
 
-void Form1::nosound(const QString& why)
+void Form1::soundtrouble(Platform::SoundTrouble trouble)
 {
     toene->setChecked(false);
-    platform.messageBox(this, why, QStringLiteral("Töne spielen"), Platform::Buttons::Ok,
-                        Platform::Icon::Exclamation);
+    if (soundopen) {
+        soundopen = false;
+        platform.closeSound();
+    }
+    // Once a round: a player who ticks the setting again during it already knows why.
+    if (soundtold)
+        return;
+    soundtold = true;
+    if (roundrunning())
+        untold = trouble;
+    else
+        tellsound(trouble);
+}
+
+void Form1::tellsound(Platform::SoundTrouble trouble)
+{
+    platform.messageBox(this, troubleText(trouble), QStringLiteral("Töne spielen"),
+                        Platform::Buttons::Ok, Platform::Icon::Exclamation);
 }
 
 bool Form1::roundrunning() const

@@ -30,8 +30,17 @@ void Form1::readoptions(const QStringList& arguments)
 
 void Form1::toene_Click()
 {
-    // Ticked: the player learns at once whether there is sound. Between rounds nothing stays open.
-    if (toene->isChecked() && soundready() && !roundrunning())
+    // A tone from the next colour or press on; unticked, the one that sounds ends at its black
+    // square.
+    if (!toene->isChecked())
+        return;
+    // Ticked between rounds: the player learns soon whether there is sound, told anew, and
+    // nothing stays open once the sound server has answered.
+    const bool between = !roundrunning();
+    if (between)
+        soundtold = false;
+    soundready();
+    if (between)
         endsound();
 }
 

@@ -11,7 +11,12 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <QTemporaryDir>
+
 #include <functional>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace
 {
@@ -150,6 +155,46 @@ private slots:
         for (QAction* action : menu->actions())
             texts << action->text().remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0);
         QVERIFY2(texts.contains(QStringLiteral("Einfügen")), qPrintable(texts.join(',')));
+    }
+
+    // Where no server answers, the sound says so later, once, as a fact for the game to put into
+    // words; a sound asked for meanwhile is not heard and does no harm. "silent" is a server that
+    // takes the connection and never answers.
+    void soundWithoutAServer_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<int>("trouble");
+        QTest::newRow("none") << "none" << int(Platform::SoundTrouble::NoServer);
+        QTest::newRow("silent") << "silent" << int(Platform::SoundTrouble::NoAnswer);
+    }
+    void soundWithoutAServer()
+    {
+        QFETCH(QString, server);
+        QFETCH(int, trouble);
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("native")));
+        const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (server == QLatin1String("silent")) {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+            QVERIFY(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+            QVERIFY(::listen(listening, 4) == 0);
+        }
+        qputenv("PULSE_SERVER", "unix:" + path);
+        QList<int> troubles;
+        {
+            QtPlatform platform;
+            platform.openSound([&](Platform::SoundTrouble t) { troubles << int(t); });
+            platform.playSound(Platform::Sound::Tone, 1);
+            QVERIFY(troubles.isEmpty());
+            QTRY_COMPARE_WITH_TIMEOUT(troubles, QList<int>{trouble}, 60000);
+            platform.closeSound();
+            QTest::qWait(100);
+        }
+        ::close(listening);
+        qunsetenv("PULSE_SERVER");
+        QCOMPARE(troubles.size(), 1);
     }
 
     void randomValuesStayBelowOne()

@@ -242,51 +242,58 @@ private slots:
     // With "Töne spielen" ticked, each colour sounds its tone while it shows, each press its
     // colour's tone and a wrong press the wrong sound; the round's sound is opened at Start and
     // closed with its end. Unticked, nothing is asked of the sound at all. A change of the
-    // setting comes with the next colour or press; a server that cannot be had, or that breaks
-    // down, is explained once, in German, and unticks the setting, and the round goes on.
-    // Steps: "tick"/"untick" the setting, "show" the next colour, "black", "click C", "cancel".
+    // setting comes with the next colour or press. A server that cannot be had, or that breaks
+    // down, unticks the setting, and the round goes on; the player is told why in German once,
+    // at the round's end, so that no box stops the round.
+    // Steps: "tick"/"untick" the setting, "show" the next colour, "black", "click C", "cancel",
+    // "breaks" (the server breaks down).
     void tones_data()
     {
         QTest::addColumn<bool>("ticked");
-        QTest::addColumn<QString>("server"); // "", "refuses" or "breaks"
+        QTest::addColumn<bool>("refused");
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("sounds");
         QTest::addColumn<QString>("told");
         const QString round = QStringLiteral("show black show black end click 1 click 3");
-        QTest::newRow("unticked") << false << "" << round << ""
+        const QString noServer =
+            QStringLiteral("Es können keine Töne gespielt werden. Es läuft kein Tondienst.");
+        QTest::newRow("unticked") << false << false << round << ""
                                   << "";
-        QTest::newRow("ticked") << true << "" << round
+        QTest::newRow("ticked") << true << false << round
                                 << "open, tone 1, silence, tone 3, silence, press 1, press 3, close"
                                 << "";
-        QTest::newRow("a wrong press") << true << ""
-                                       << "show black show black end click 2"
+        QTest::newRow("a wrong press") << true << false << "show black show black end click 2"
                                        << "open, tone 1, silence, tone 3, silence, wrong 2, close"
                                        << "";
         QTest::newRow("ticked during the first colour")
-            << false << ""
-            << "show tick black show black end click 1 click 3"
+            << false << false << "show tick black show black end click 1 click 3"
             << "open, silence, tone 3, silence, press 1, press 3, close"
             << "";
         QTest::newRow("unticked during the first colour")
-            << true << ""
-            << "show untick black show black end click 1 click 3"
+            << true << false << "show untick black show black end click 1 click 3"
             << "open, tone 1, silence, silence, close"
             << "";
-        QTest::newRow("cancelled while a colour shows") << true << ""
-                                                        << "show cancel"
+        QTest::newRow("cancelled while a colour shows") << true << false << "show cancel"
                                                         << "open, tone 1, silence, close"
                                                         << "";
-        QTest::newRow("no server") << true << "refuses" << round << "open"
-                                   << "Es können keine Töne gespielt werden. Kein Tondienst.";
+        QTest::newRow("no server") << true << true << round << "open, close" << noServer;
+        QTest::newRow("no server, before the round's end")
+            << true << true << "show black show black end"
+            << "open, close"
+            << "";
+        QTest::newRow("no server, ticked again during the round, its answer after the end")
+            << true << true << "show tick black show black end click 1 click 3 breaks"
+            << "open, close, open, close" << noServer;
         QTest::newRow("the server breaks down")
-            << true << "breaks" << round
-            << "open, tone 1, silence, tone 3, silence, press 1, press 3, close"
-            << "Die Töne sind während der Runde verstummt. Abgebrochen.";
+            << true << false << "show breaks black show black end click 1 click 3"
+            << "open, tone 1, close"
+            << "Die Töne sind während der Runde verstummt. Die Verbindung zum Tondienst ist "
+               "abgebrochen.";
     }
     void tones()
     {
         QFETCH(bool, ticked);
-        QFETCH(QString, server);
+        QFETCH(bool, refused);
         QFETCH(QString, steps);
         QFETCH(QString, sounds);
         QFETCH(QString, told);
@@ -294,10 +301,8 @@ private slots:
         Form1& w = *f.form;
         if (ticked)
             w.readoptions({QStringLiteral("graue-zellen"), QStringLiteral("--toene")});
-        if (server == QLatin1String("refuses"))
-            f.platform.soundRefused = QStringLiteral("Kein Tondienst.");
-        if (server == QLatin1String("breaks"))
-            f.platform.soundBroken = QStringLiteral("Abgebrochen.");
+        if (refused)
+            f.platform.soundRefused = Platform::SoundTrouble::NoServer;
         w.targetcount = 2;
         f.platform.randoms = randomsFor({1, 3});
         w.Command1_Click();
@@ -312,6 +317,8 @@ private slots:
                 w.toene->trigger();
             else if (step == QLatin1String("cancel"))
                 w.Command2->click();
+            else if (step == QLatin1String("breaks"))
+                f.platform.breakSound();
             else if (step == QLatin1String("click"))
                 f.answer({list[++i].toInt()});
         }
@@ -320,8 +327,9 @@ private slots:
         if (!told.isEmpty()) {
             QCOMPARE(f.platform.boxes[0].text, told);
             QCOMPARE(f.platform.boxes[0].title, QStringLiteral("Töne spielen"));
-            QVERIFY(!w.toene->isChecked());
         }
+        if (refused || steps.contains(QLatin1String("breaks")))
+            QVERIFY(!w.toene->isChecked());
         // The round itself is as without sound.
         if (steps.contains(QLatin1String("click"))) {
             QVERIFY(!w.Frame1->isHidden());

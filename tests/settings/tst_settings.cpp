@@ -92,7 +92,7 @@ private slots:
                 continue;
             }
             if (step == QLatin1String("nosound")) {
-                f.platform.soundRefused = QStringLiteral("Es läuft kein Tondienst.");
+                f.platform.soundRefused = Platform::SoundTrouble::NoServer;
                 continue;
             }
             if (step.startsWith(QLatin1String("selbst=")))

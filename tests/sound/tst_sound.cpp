@@ -3,6 +3,7 @@
 
 #include "app/form1.h"
 #include "platform/qtplatform.h"
+#include "sound/pulseoutput.h"
 #include "sound/tones.h"
 #include "support/heard.h"
 
@@ -14,45 +15,41 @@
 namespace
 {
 
+QString run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000))
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
 // The latency that the server's one sink is configured for, as pactl tells it.
 long sinkLatencyUs()
 {
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sinks")});
-    if (!pactl.waitForFinished(30000))
-        return -1;
     static const QRegularExpression configured(QStringLiteral("configured (\\d+) usec"));
-    const QRegularExpressionMatch found =
-        configured.match(QString::fromUtf8(pactl.readAllStandardOutput()));
+    const QRegularExpressionMatch found = configured.match(
+        run(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sinks")}));
     return found.hasMatch() ? found.captured(1).toLong() : -1;
 }
 
-// A PulseAudio server of the test's own, in its own folder, with one null sink whose monitor
-// parec records; the game finds it through PULSE_SERVER.
+// A sound server of the test's own (sound_server.sh: PulseAudio, or PipeWire with WirePlumber and
+// its PulseAudio service), in its own folder, with one null sink whose monitor parec records; the
+// game finds it through PULSE_SERVER.
 struct PrivateServer {
     QTemporaryDir dir;
     QProcess server;
     QProcess recorder;
 
-    QString socket() const { return dir.filePath(QStringLiteral("native")); }
-    bool start()
+    bool start(const QString& kind)
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-        server.setProcessEnvironment(env);
         server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        server.start(
-            QStringLiteral("pulseaudio"),
-            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-             QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
-             QStringLiteral("--log-level=error"), QStringLiteral("-L"),
-             QStringLiteral("module-null-sink sink_name=gz"), QStringLiteral("-L"),
-             QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") + socket()});
+        server.start(QStringLiteral("bash"), {QStringLiteral(GZ_SOUND_SERVER), kind, dir.path()});
         if (!server.waitForStarted(30000) ||
-            !QTest::qWaitFor([&] { return QFile::exists(socket()); }, 60000))
+            !QTest::qWaitFor([&] { return server.readAllStandardOutput().contains("ready"); },
+                             120000))
             return false;
-        qputenv("PULSE_SERVER", ("unix:" + socket()).toLocal8Bit());
+        qputenv("PULSE_SERVER", ("unix:" + dir.filePath(QStringLiteral("native"))).toLocal8Bit());
         recorder.start(QStringLiteral("parec"),
                        {QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
                         QStringLiteral("--rate=%1").arg(sound::sampleRate),
@@ -83,7 +80,10 @@ struct PrivateServer {
     {
         recorder.kill();
         recorder.waitForFinished();
-        server.kill();
+        // The script ends the server's processes as it ends.
+        server.terminate();
+        if (!server.waitForFinished(30000))
+            server.kill();
         server.waitForFinished();
         qunsetenv("PULSE_SERVER");
     }
@@ -104,12 +104,13 @@ QList<int> soundsHeard(const std::vector<std::int16_t>& x)
 // The game on the private server with "Töne spielen" ticked, started on a round of GRÜN, GELB,
 // ROT at "schnell", with the real timers.
 struct SoundRound : FormFixture {
-    std::unique_ptr<PrivateServer> pulse = std::make_unique<PrivateServer>();
+    std::unique_ptr<PrivateServer> server = std::make_unique<PrivateServer>();
     QtPlatform real;
 
     bool start()
     {
-        if (!pulse->start())
+        QFETCH_GLOBAL(QString, kind);
+        if (!server->start(kind))
             return false;
         platform.soundThrough = &real;
         form->readoptions({QStringLiteral("graue-zellen"), QStringLiteral("--toene")});
@@ -121,40 +122,132 @@ struct SoundRound : FormFixture {
     }
 };
 
+// The properties of the game's stream as the server lists them, "name = value" each.
+QStringList streamProperties()
+{
+    QStringList properties;
+    for (const QString& line :
+         run(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")})
+             .split(QLatin1Char('\n'))) {
+        const QString item = line.trimmed();
+        if (item.startsWith(QLatin1String("application.")) ||
+            item.startsWith(QLatin1String("media.")))
+            properties << item;
+    }
+    return properties;
+}
+
 } // namespace
 
 class SoundTest : public QObject
 {
     Q_OBJECT
 private slots:
+    // Every row on both servers: PulseAudio, and PipeWire's PulseAudio service, which most
+    // desktops of Debian 12 and 13 run.
+    void initTestCase_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("PulseAudio") << QStringLiteral("pulseaudio");
+        QTest::newRow("PipeWire") << QStringLiteral("pipewire");
+    }
+
     void init()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty() ||
-            QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty())
-            GZ_SKIP("PulseAudio's server and parec are needed (packages pulseaudio, "
-                    "pulseaudio-utils)");
+        QFETCH_GLOBAL(QString, kind);
+        QStringList needed{QStringLiteral("parec"), QStringLiteral("pactl")};
+        if (kind == QLatin1String("pulseaudio"))
+            needed << QStringLiteral("pulseaudio");
+        else
+            needed << QStringLiteral("pipewire") << QStringLiteral("pipewire-pulse")
+                   << QStringLiteral("wireplumber") << QStringLiteral("dbus-daemon");
+        for (const QString& program : needed) {
+            if (QStandardPaths::findExecutable(program).isEmpty())
+                GZ_SKIP("the sound servers and their tools are needed (packages pulseaudio, "
+                        "pulseaudio-utils, pipewire, pipewire-pulse, wireplumber, dbus)");
+        }
     }
 
     // A real round with "Töne spielen": each colour's tone, then a right press and a wrong one,
-    // as the null sink's monitor records them, with the real timers at "schnell".
+    // as the null sink's monitor records them, with the real timers at "schnell". Meanwhile the
+    // server lists the game's stream under the game's name, id, icon and role, which a desktop's
+    // volume mixer shows and routes by.
     void aRoundIsHeard()
     {
         SoundRound r;
         QVERIFY(r.start());
         Form1& w = *r.form;
+        QStringList properties;
+        QTRY_VERIFY_WITH_TIMEOUT(!(properties = streamProperties()).isEmpty(), 60000);
+        for (const char* expected : {"application.name = \"Graue Zellen\"",
+                                     "application.id = \"de.grauezellen.GraueZellen\"",
+                                     "application.icon_name = \"de.grauezellen.GraueZellen\"",
+                                     "media.role = \"game\"", "media.name = \"Töne\""})
+            QVERIFY2(properties.contains(QString::fromUtf8(expected)),
+                     qPrintable(properties.join(QLatin1Char('\n'))));
         QTRY_VERIFY_WITH_TIMEOUT(!w.Command3->isHidden(), 60000);
         r.answer({1});
         QTest::qWait(500);
         r.answer({2});
         QTest::qWait(1000);
-        QCOMPARE(soundsHeard(r.pulse->recording()), (QList<int>{1, 4, 2, 1, 0}));
+        QCOMPARE(soundsHeard(r.server->recording()), (QList<int>{1, 4, 2, 1, 0}));
         QVERIFY(r.platform.boxes.isEmpty());
         QVERIFY(w.toene->isChecked());
     }
 
+    // Each sound takes the place of what the stream holds: the server puts its first sample
+    // where it reads, not behind the 30 ms or so that the stream holds (where it would be heard
+    // that much later). In samples of the stream, as the server counts them, whatever the
+    // machine's speed: a server that reads a cycle at once may have read one more cycle (at
+    // most 512 samples here) before the sound reaches it, where it held at least 960.
+    void eachSoundReplacesWhatIsHeld_data()
+    {
+        QTest::addColumn<QList<int>>("before"); // kinds of sound played first, each placed
+        QTest::addColumn<int>("sound");
+        const auto kind = [](sound::Kind k) { return int(k); };
+        QTest::newRow("a tone after silence") << QList<int>{} << kind(sound::Kind::Tone);
+        QTest::newRow("a press after silence")
+            << QList<int>{kind(sound::Kind::Tone), kind(sound::Kind::Silence)}
+            << kind(sound::Kind::Press);
+        QTest::newRow("silence over a tone")
+            << QList<int>{kind(sound::Kind::Tone)} << kind(sound::Kind::Silence);
+        QTest::newRow("a press over a press")
+            << QList<int>{kind(sound::Kind::Press)} << kind(sound::Kind::Press);
+    }
+    void eachSoundReplacesWhatIsHeld()
+    {
+        QFETCH_GLOBAL(QString, kind);
+        QFETCH(QList<int>, before);
+        QFETCH(int, sound);
+        PrivateServer server;
+        QVERIFY(server.start(kind));
+        sound::PulseOutput output;
+        QList<sound::Placement> placed;
+        output.watch([&](const sound::Placement& p) {
+            QMetaObject::invokeMethod(&output, [&placed, p] { placed << p; });
+        });
+        output.open([](sound::Trouble) { QFAIL("the sound broke down"); });
+        QTRY_VERIFY_WITH_TIMEOUT(output.ready(), 60000);
+        // The stream plays, and the server's read position has moved on a while.
+        QTest::qWait(200);
+        for (const int first : before) {
+            output.play(sound::Kind(first), 2);
+            QTRY_COMPARE_WITH_TIMEOUT(placed.size(), 1, 60000);
+            QTest::qWait(first == int(sound::Kind::Silence) ? 300 : 150);
+            placed.clear();
+        }
+        output.play(sound::Kind(sound), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(placed.size(), 1, 60000);
+        const std::int64_t late = placed[0].startsAt - placed[0].readAt;
+        qInfo("the sound's first sample %lld samples after the read position", (long long)late);
+        QVERIFY2(late >= 0 && late <= 720,
+                 qPrintable(QStringLiteral("%1 samples after the read position").arg(late)));
+        output.close();
+    }
+
     // The server goes away after the first colour: the round goes on as without sound, and at
     // its end the player is told once why the tones stopped. Ticked again with no server, the
-    // setting says at once that there is none.
+    // setting soon says that there is none.
     void theServerGoesAway()
     {
         SoundRound r;
@@ -162,7 +255,7 @@ private slots:
         Form1& w = *r.form;
         const QList<FakePlatform::Box>& boxes = r.platform.boxes;
         QTRY_VERIFY_WITH_TIMEOUT(w.Timer2->isActive(), 60000);
-        r.pulse.reset();
+        r.server.reset();
         QTRY_VERIFY_WITH_TIMEOUT(!w.Command3->isHidden(), 60000);
         QCOMPARE(w.showncount - 1, 3);
         QVERIFY(boxes.isEmpty());
@@ -173,9 +266,9 @@ private slots:
                                                "Verbindung zum Tondienst ist abgebrochen."));
         QVERIFY(!w.toene->isChecked());
         w.toene->trigger();
-        QCOMPARE(boxes.size(), 2);
-        QVERIFY(boxes[1].text.startsWith(
-            QStringLiteral("Es können keine Töne gespielt werden. Es läuft kein Tondienst")));
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.size(), 2, 60000);
+        QCOMPARE(boxes[1].text,
+                 QStringLiteral("Es können keine Töne gespielt werden. Es läuft kein Tondienst."));
         QVERIFY(!w.toene->isChecked());
     }
 };

@@ -31,10 +31,20 @@ float FakePlatform::nextRandom()
     return r;
 }
 
-QString FakePlatform::openSound()
+void FakePlatform::openSound(std::function<void(SoundTrouble)> trouble)
 {
     sounds << QStringLiteral("open");
-    return soundThrough ? soundThrough->openSound() : soundRefused;
+    soundTrouble = std::move(trouble);
+    if (soundThrough)
+        soundThrough->openSound(soundTrouble);
+    else if (soundRefused)
+        breakSound(*soundRefused);
+}
+
+void FakePlatform::breakSound(SoundTrouble trouble)
+{
+    if (soundTrouble)
+        soundTrouble(trouble);
 }
 
 void FakePlatform::playSound(Sound sound, int colour)
@@ -47,10 +57,11 @@ void FakePlatform::playSound(Sound sound, int colour)
                    : QStringLiteral("%1 %2").arg(QLatin1String(names[int(sound)])).arg(colour));
 }
 
-QString FakePlatform::closeSound()
+void FakePlatform::closeSound()
 {
     sounds << QStringLiteral("close");
-    return soundThrough ? soundThrough->closeSound() : soundBroken;
+    if (soundThrough)
+        soundThrough->closeSound();
 }
 
 std::deque<float> randomsFor(const QList<int>& colours)

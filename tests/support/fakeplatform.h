@@ -6,10 +6,13 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
+#include <optional>
 
 // A scripted platform: answers and random values are queued by the test, and every box shown and
 // every sound asked for is recorded. An input box with nothing queued is cancelled, a Yes/No box
-// answered No; sound opens unless soundRefused names a reason, and closes with soundBroken.
+// answered No; sound opens unless soundRefused names a trouble, which is then reported at once,
+// and breakSound() reports a trouble later, as a sound server does.
 class FakePlatform final : public Platform
 {
 public:
@@ -30,8 +33,7 @@ public:
     std::deque<float> randoms;
     QString directory;
 
-    QString soundRefused;
-    QString soundBroken;
+    std::optional<SoundTrouble> soundRefused;
     // Where set, sound is asked of it as well, and its answers count.
     Platform* soundThrough = nullptr;
 
@@ -50,9 +52,14 @@ public:
     float nextRandom() override;
     QString programDirectory() override { return directory; }
     void endProgram() override { ended = true; }
-    QString openSound() override;
+    void openSound(std::function<void(SoundTrouble)> trouble) override;
     void playSound(Sound sound, int colour) override;
-    QString closeSound() override;
+    void closeSound() override;
+    // Reports trouble to the game, as a sound server that breaks down does.
+    void breakSound(SoundTrouble trouble = SoundTrouble::Lost);
+
+private:
+    std::function<void(SoundTrouble)> soundTrouble;
 };
 
 // Random values that draw the given colour codes (1 green, 2 red, 3 blue, 4 yellow).
