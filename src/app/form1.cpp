@@ -14,8 +14,8 @@
 
 Form1::Form1(Platform& platform, QWidget* parent)
     : QMainWindow(parent), Timer1(new IntervalTimer(750, this)),
-      Timer2(new IntervalTimer(1500, this)), listlines(new scores::ScoreList(this)),
-      platform(platform)
+      Timer2(new IntervalTimer(1500, this)), Timer3(new IntervalTimer(2000, this)),
+      listlines(new scores::ScoreList(this)), platform(platform)
 {
     setupUi(this);
     List1->setModel(listlines);
@@ -36,9 +36,10 @@ void Form1::applyFonts()
 {
     // uic drops fractional point sizes, so the fonts are set here in pixels.
     setFont(app::gameFont(app::standardPx));
-    for (QLabel* label : {Label2, Label3, Label4})
+    for (QLabel* label : {Label2, Label3, Label4, Label7, Label8})
         label->setFont(app::gameFont(app::mediumPx, true));
-    Label6->setFont(app::gameFont(app::mediumPx));
+    for (QWidget* text : std::initializer_list<QWidget*>{Label6, Label9})
+        text->setFont(app::gameFont(app::mediumPx));
     Label1->setFont(app::gameFont(app::largePx));
     // The colours' names in the squares: as large as the widest of them fits in three quarters
     // of a square, in whichever face the window's font finds.
@@ -59,25 +60,33 @@ void Form1::wire()
 {
     connect(Timer1, &IntervalTimer::timeout, this, &Form1::Timer1_Timer);
     connect(Timer2, &IntervalTimer::timeout, this, &Form1::Timer2_Timer);
+    connect(Timer3, &IntervalTimer::timeout, this, &Form1::Timer3_Timer);
 
     const std::pair<QPushButton*, void (Form1::*)()> buttons[] = {
-        {Command1, &Form1::Command1_Click},  {Command2, &Form1::Command2_Click},
-        {Command3, &Form1::Command3_Click},  {Command4, &Form1::Command4_Click},
-        {Command5, &Form1::Command5_Click},  {Command6, &Form1::Command6_Click},
-        {Command7, &Form1::Command7_Click},  {Command8, &Form1::Command8_Click},
-        {Command9, &Form1::Command9_Click},  {Command10, &Form1::Command10_Click},
-        {Command11, &Form1::Command11_Click}};
+        {Command1, &Form1::Command1_Click},   {Command2, &Form1::Command2_Click},
+        {Command3, &Form1::Command3_Click},   {Command4, &Form1::Command4_Click},
+        {Command5, &Form1::Command5_Click},   {Command6, &Form1::Command6_Click},
+        {Command7, &Form1::Command7_Click},   {Command8, &Form1::Command8_Click},
+        {Command9, &Form1::Command9_Click},   {Command10, &Form1::Command10_Click},
+        {Command11, &Form1::Command11_Click}, {Command12, &Form1::Command12_Click}};
     for (const auto& [button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, handler);
 
-    const std::pair<QAction*, void (Form1::*)()> items[] = {
-        {schnell, &Form1::schnell_Click}, {mittel, &Form1::mittel_Click},
-        {langsam, &Form1::langsam_Click}, {es5, &Form1::es5_Click},
-        {es10, &Form1::es10_Click},       {es20, &Form1::es20_Click},
-        {es30, &Form1::es30_Click},       {es40, &Form1::es40_Click},
-        {es50, &Form1::es50_Click},       {selbst, &Form1::selbst_Click},
-        {toene, &Form1::toene_Click},     {hilf, &Form1::hilf_Click},
-        {best, &Form1::best_Click},       {kl, &Form1::kl_Click}};
+    const std::pair<QAction*, void (Form1::*)()> items[] = {{schnell, &Form1::schnell_Click},
+                                                            {mittel, &Form1::mittel_Click},
+                                                            {langsam, &Form1::langsam_Click},
+                                                            {es5, &Form1::es5_Click},
+                                                            {es10, &Form1::es10_Click},
+                                                            {es20, &Form1::es20_Click},
+                                                            {es30, &Form1::es30_Click},
+                                                            {es40, &Form1::es40_Click},
+                                                            {es50, &Form1::es50_Click},
+                                                            {selbst, &Form1::selbst_Click},
+                                                            {spanne, &Form1::spanne_Click},
+                                                            {toene, &Form1::toene_Click},
+                                                            {hilf, &Form1::hilf_Click},
+                                                            {best, &Form1::best_Click},
+                                                            {kl, &Form1::kl_Click}};
     for (const auto& [item, handler] : items)
         connect(item, &QAction::triggered, this, handler);
 }
@@ -95,6 +104,8 @@ void Form1::Command1_Click()
     // keyboard's; a round started there would hand the wrong score to the list of best results.
     if (resultpending())
         return;
+    if (spanne->isChecked())
+        startspan();
     showncount = 0;
     clickcount = 0;
     // The first gap starts at the click, whatever the sound server does.
@@ -117,6 +128,7 @@ void Form1::Command2_Click()
         button->hide();
     Label4->hide();
     silence();
+    stopspan();
     endsound();
 }
 
@@ -148,5 +160,5 @@ void Form1::hideshapes()
 
 bool Form1::resultpending() const
 {
-    return !Frame1->isHidden() || !Frame3->isHidden();
+    return !Frame1->isHidden() || !Frame3->isHidden() || !Frame5->isHidden();
 }

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "scores/scorefile.h"
 #include "scores/scorelist.h"
+#include "span/procedure.h"
 #include "ui_form1.h"
 
 #include <QMainWindow>
@@ -33,9 +34,11 @@ public:
     std::array<qint16, maxPositions + 1> shownseq{};
     std::array<qint16, maxPositions + 1> clickedseq{};
 
-    // Timers: Timer1 ends each gap (750 ms, never changed), Timer2 each colour's display time.
+    // Timers: Timer1 ends each gap (750 ms, never changed), Timer2 each colour's display time,
+    // Timer3 the pause between two trials of a span test (2 s).
     IntervalTimer* Timer1;
     IntervalTimer* Timer2;
+    IntervalTimer* Timer3;
 
     // Settings: the speed's adjective and the status line shown in Label1.
     QString speedword;
@@ -84,6 +87,20 @@ public:
     void showprogress();
     void Command7_Click();
 
+    // Span test (src/span): its trials so far, and whether one is under way. Each trial is a
+    // round; between two, a line says what comes next and Timer3 starts the next by itself.
+    span::Procedure spanprocedure;
+    bool spantest = false;
+    void startspan();
+    void nexttrial();
+    void trialended(bool right);
+    void Timer3_Timer();
+    void spanfinished();
+    void Command12_Click();
+    // Ends a test under way without a result: a cancelled test counts for nothing.
+    void stopspan();
+    QString historypath() const;
+
     // Settings (src/settings)
     void applysettings();
     // The options of the command line: "--farbnamen" checks the item "Farbnamen zeigen",
@@ -101,6 +118,7 @@ public:
     void es40_Click();
     void es50_Click();
     void selbst_Click();
+    void spanne_Click();
 
     // Help panel and quit (src/ui)
     void hilf_Click();
@@ -139,7 +157,7 @@ private:
     void wire();
     void wireinput();
     // Each panel with the control that has the focus while it is the topmost one open.
-    std::array<std::pair<Panel*, QWidget*>, 4> panelcontrols() const;
+    std::array<std::pair<Panel*, QWidget*>, 5> panelcontrols() const;
     // The control of the topmost open panel, or null when none is open.
     QWidget* panelfocus() const;
     void centre();

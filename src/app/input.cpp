@@ -29,13 +29,17 @@ void Form1::wireinput()
     connect(escape, &QShortcut::activated, this, &Form1::pressescape);
     connect(Text1, &QLineEdit::returnPressed, Command9, &QPushButton::click);
     // The focus follows the panels as they open and close.
-    for (Panel* panel : {Frame1, Frame2, Frame3, Frame4})
+    for (Panel* panel : {Frame1, Frame2, Frame3, Frame4, Frame5})
         panel->installEventFilter(this);
 }
 
-std::array<std::pair<Panel*, QWidget*>, 4> Form1::panelcontrols() const
+std::array<std::pair<Panel*, QWidget*>, 5> Form1::panelcontrols() const
 {
-    return {{{Frame4, Command11}, {Frame3, Text1}, {Frame2, Command8}, {Frame1, Command7}}};
+    return {{{Frame4, Command11},
+             {Frame3, Text1},
+             {Frame2, Command8},
+             {Frame5, Command12},
+             {Frame1, Command7}}};
 }
 
 QWidget* Form1::panelfocus() const

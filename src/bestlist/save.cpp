@@ -51,8 +51,7 @@ SaveOutcome copyOver(Source& merged, long long size, int list)
 
 // Where the folder cannot take a new file: the list is locked, merged into a temporary file
 // elsewhere and copied back over itself.
-SaveOutcome rewriteInPlace(const std::string& path, std::string_view entryLine,
-                           std::vector<HeldLine>* held, Deadline deadline)
+SaveOutcome rewriteInPlace(const std::string& path, const Rewrite& rewrite, Deadline deadline)
 {
     Descriptor list;
     switch (lockList(path, O_RDWR, deadline, list)) {
@@ -72,7 +71,7 @@ SaveOutcome rewriteInPlace(const std::string& path, std::string_view entryLine,
     const int mergedFd = ::fileno(scratch.get());
     FdSource old(list.get());
     FdSink out(mergedFd);
-    const SaveOutcome outcome = writeMerged(&old, out, entryLine, held);
+    const SaveOutcome outcome = rewrite(&old, out);
     if (outcome != SaveOutcome::Saved)
         return outcome;
     const off_t size = ::lseek(mergedFd, 0, SEEK_END);
@@ -82,15 +81,15 @@ SaveOutcome rewriteInPlace(const std::string& path, std::string_view entryLine,
     return copyOver(merged, size, list.get());
 }
 
-// The new list written beside the old one, with its permission bits, and renamed over it.
-SaveOutcome replace(int folder, const std::string& name, int list, std::string_view entryLine,
-                    std::vector<HeldLine>* held)
+// The new file written beside the old one, with its permission bits, and renamed over it.
+SaveOutcome replace(int folder, const std::string& name, int list, const Rewrite& rewrite,
+                    mode_t mode)
 {
     const std::string newName = name + newSuffix;
     if (::unlinkat(folder, newName.c_str(), 0) != 0 && errno != ENOENT)
         return SaveOutcome::WriteFailed;
     const Descriptor out(::openat(folder, newName.c_str(),
-                                  O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+                                  O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
     if (!out.valid())
         return SaveOutcome::WriteFailed;
     struct stat oldStat {
@@ -102,7 +101,7 @@ SaveOutcome replace(int folder, const std::string& name, int list, std::string_v
     SaveOutcome outcome = SaveOutcome::WriteFailed;
     if (list < 0 ||
         (::fstat(list, &oldStat) == 0 && ::fchmod(out.get(), oldStat.st_mode & 07777) == 0))
-        outcome = writeMerged(old ? &*old : nullptr, sink, entryLine, held);
+        outcome = rewrite(old ? &*old : nullptr, sink);
     if (outcome == SaveOutcome::Saved &&
         (::fsync(out.get()) != 0 || ::renameat(folder, newName.c_str(), folder, name.c_str()) != 0))
         outcome = SaveOutcome::WriteFailed;
@@ -130,24 +129,20 @@ std::string resolvedList(std::string path)
     return path;
 }
 
-SaveOutcome saveLine(const std::string& listPath, std::string_view entryLine,
-                     std::vector<HeldLine>* held)
+SaveOutcome saveFile(const std::string& path, const Rewrite& rewrite, mode_t mode)
 {
-    const std::string path = resolvedList(listPath);
-    if (isShared(path))
-        return saveShared(path, entryLine, held);
     const Deadline deadline = std::chrono::steady_clock::now() + lockWait;
     const std::string folder = folderOf(path);
     if (::access(folder.c_str(), W_OK | X_OK) != 0 && errno == EACCES)
-        return rewriteInPlace(path, entryLine, held, deadline);
+        return rewriteInPlace(path, rewrite, deadline);
 
-    // The folder is locked as well as the list, which the first entry has yet to create.
+    // The folder is locked as well as the file, which the first save has yet to create.
     const Descriptor folderLock(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (const auto failed = lockFailure(folderLock.get(), deadline))
         return *failed;
     // Decided inside the lock: another copy may have written the first entry meanwhile.
-    Descriptor list;
-    switch (lockList(path, O_RDONLY, deadline, list)) {
+    Descriptor file;
+    switch (lockList(path, O_RDONLY, deadline, file)) {
     case Lock::Busy:
         return SaveOutcome::Busy;
     case Lock::Failed:
@@ -155,11 +150,21 @@ SaveOutcome saveLine(const std::string& listPath, std::string_view entryLine,
     case Lock::Missing:
         break;
     case Lock::Locked:
-        if (readable(list.get()) != Opened::Ok)
-            return SaveOutcome::ReadFailed;
+        if (const Opened status = readable(file.get()); status != Opened::Ok)
+            return status == Opened::TooLarge ? SaveOutcome::TooLarge : SaveOutcome::ReadFailed;
         break;
     }
-    return replace(folderLock.get(), nameOf(path), list.get(), entryLine, held);
+    return replace(folderLock.get(), nameOf(path), file.get(), rewrite, mode);
+}
+
+SaveOutcome saveLine(const std::string& listPath, std::string_view entryLine,
+                     std::vector<HeldLine>* held)
+{
+    const std::string path = resolvedList(listPath);
+    if (isShared(path))
+        return saveShared(path, entryLine, held);
+    return saveFile(path,
+                    [&](Source* old, Sink& out) { return writeMerged(old, out, entryLine, held); });
 }
 
 } // namespace bestlist

@@ -3,6 +3,7 @@
 #include "sound/tones.h"
 #include "sound/trouble.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <functional>
@@ -36,6 +37,12 @@ public:
 
     // The directory of the executable, without a trailing separator.
     virtual QString programDirectory() = 0;
+    // The player's own folder for the game's data, which may not exist yet:
+    // $XDG_DATA_HOME/graue-zellen, or ~/.local/share/graue-zellen where that is not set or not an
+    // absolute path.
+    virtual QString dataDirectory() = 0;
+    // The date and time on the local clock, with its offset from UTC.
+    virtual QDateTime now() = 0;
 
     // Ends the process at once; no further handler runs.
     virtual void endProgram() = 0;

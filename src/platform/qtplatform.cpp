@@ -3,6 +3,7 @@
 #include "sound/pulseoutput.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -89,6 +90,20 @@ float QtPlatform::nextRandom()
 QString QtPlatform::programDirectory()
 {
     return QCoreApplication::applicationDirPath();
+}
+
+QString QtPlatform::dataDirectory()
+{
+    // The XDG base directories: a relative path in the variable is to be ignored.
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return QDir::cleanPath(base) + QStringLiteral("/" GZ_PROGRAM);
+}
+
+QDateTime QtPlatform::now()
+{
+    return QDateTime::currentDateTime();
 }
 
 void QtPlatform::endProgram()

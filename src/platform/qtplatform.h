@@ -23,6 +23,8 @@ public:
     void seedRandom() override;
     float nextRandom() override;
     QString programDirectory() override;
+    QString dataDirectory() override;
+    QDateTime now() override;
     [[noreturn]] void endProgram() override;
     void openSound(std::function<void(SoundTrouble)> trouble) override;
     void playSound(Sound sound, int colour) override;

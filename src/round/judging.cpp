@@ -43,6 +43,10 @@ void Form1::judgeclick(qint16 colour)
     clickedseq[position] = colour;
     if (clickedseq[position] != shownseq[position]) {
         sound(Platform::Sound::Wrong, colour);
+        if (spantest) {
+            trialended(false);
+            return;
+        }
         showmistake();
         endsound();
         return;
@@ -51,6 +55,10 @@ void Form1::judgeclick(qint16 colour)
     showprogress();
     // At or past the length: a length lowered below the clicks made still ends the round.
     if (clickcount >= judgedlength()) {
+        if (spantest) {
+            trialended(true);
+            return;
+        }
         showsuccess();
         endsound();
     }

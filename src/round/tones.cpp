@@ -95,6 +95,6 @@ void Form1::tellsound(Platform::SoundTrouble trouble)
 
 bool Form1::roundrunning() const
 {
-    return Timer1->isActive() || Timer2->isActive() ||
+    return spantest || Timer1->isActive() || Timer2->isActive() ||
            (!Command3->isHidden() && Frame1->isHidden());
 }

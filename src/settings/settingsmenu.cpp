@@ -14,7 +14,8 @@ void Form1::applysettings()
             Timer2->setInterval(info.displayMs);
         }
     }
-    statusline = settings::statusText(targetcount, speedword);
+    statusline = spanne->isChecked() ? settings::spanStatusText(speedword)
+                                     : settings::statusText(targetcount, speedword);
     Label1->setText(statusline);
 }
 
@@ -46,7 +47,7 @@ void Form1::toene_Click()
 
 void Form1::uncheckcounts()
 {
-    for (QAction* item : {es5, es10, es20, es30, es40, es50, selbst})
+    for (QAction* item : {es5, es10, es20, es30, es40, es50, selbst, spanne})
         item->setChecked(false);
 }
 
@@ -110,6 +111,13 @@ void Form1::es40_Click()
 void Form1::es50_Click()
 {
     setfixedcount(es50, 50);
+}
+
+void Form1::spanne_Click()
+{
+    uncheckcounts();
+    spanne->setChecked(true);
+    applysettings();
 }
 
 void Form1::selbst_Click()

@@ -24,6 +24,12 @@ QString statusText(int length, const QString& speedword)
            QStringLiteral(" Farben merken bei ") + speedword + QStringLiteral(" Geschwindigkeit.");
 }
 
+QString spanStatusText(const QString& speedword)
+{
+    return QStringLiteral(" Einstellung:  Spanne messen bei ") + speedword +
+           QStringLiteral(" Geschwindigkeit.");
+}
+
 std::optional<int> parseLength(const QString& answer)
 {
     const QString text = answer.trimmed();

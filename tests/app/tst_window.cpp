@@ -360,8 +360,8 @@ private slots:
         QCOMPARE(w.egeschw->title(), QStringLiteral("Einblendungsgeschwindigkeit"));
         QCOMPARE(w.anz->title(), QStringLiteral("Anzahl "));
         QCOMPARE(w.egeschw->actions(), (QList<QAction*>{w.schnell, w.mittel, w.langsam}));
-        QCOMPARE(w.anz->actions(),
-                 (QList<QAction*>{w.es5, w.es10, w.es20, w.es30, w.es40, w.es50, w.selbst}));
+        QCOMPARE(w.anz->actions(), (QList<QAction*>{w.es5, w.es10, w.es20, w.es30, w.es40, w.es50,
+                                                    w.selbst, w.spanne}));
         const std::pair<QAction*, QString> captions[] = {
             {w.schnell, QStringLiteral("schnell")},
             {w.mittel, QStringLiteral("mittel")},
@@ -373,6 +373,7 @@ private slots:
             {w.es40, QStringLiteral("40")},
             {w.es50, QStringLiteral("50")},
             {w.selbst, QStringLiteral("will ich sebst bestimmen")},
+            {w.spanne, QStringLiteral("Spanne messen")},
             {w.farbnamen, QStringLiteral("Farbnamen zeigen")},
             {w.toene, QStringLiteral("Töne spielen")}};
         for (const auto& [item, caption] : captions) {

@@ -9,7 +9,7 @@ QString marks(Form1& w)
 {
     QStringList marked;
     for (QAction* item : {w.schnell, w.mittel, w.langsam, w.es5, w.es10, w.es20, w.es30, w.es40,
-                          w.es50, w.selbst, w.farbnamen, w.toene}) {
+                          w.es50, w.selbst, w.spanne, w.farbnamen, w.toene}) {
         if (item->isChecked())
             marked << item->objectName();
     }
@@ -71,6 +71,16 @@ private slots:
         QTest::newRow("started with --farbnamen --toene, then langsam")
             << "--farbnamen+--toene langsam"
             << "langsam es5 farbnamen toene" << 5 << 2500 << "langsamer";
+        QTest::newRow("Spanne messen") << "spanne"
+                                       << "mittel spanne" << 5 << 1500 << "mittlerer";
+        QTest::newRow("Spanne messen, then schnell")
+            << "es20 spanne schnell"
+            << "schnell spanne" << 20 << 750 << "schneller";
+        QTest::newRow("Spanne messen, then a length") << "spanne es10"
+                                                      << "mittel es10" << 10 << 1500 << "mittlerer";
+        QTest::newRow("Spanne messen, then typed and cancelled")
+            << "spanne selbst="
+            << "mittel es5" << 5 << 1500 << "mittlerer";
         QTest::newRow("started with another word")
             << "--farbe farbnamen"
             << "mittel es5 farbnamen" << 5 << 1500 << "mittlerer";
@@ -104,9 +114,11 @@ private slots:
         QCOMPARE(w.Timer2->interval(), displayMs);
         QCOMPARE(w.Timer1->interval(), 750);
         const QString status =
-            QStringLiteral(" Einstellung:  %1 Farben merken bei %2 Geschwindigkeit.")
-                .arg(length)
-                .arg(word);
+            w.spanne->isChecked()
+                ? QStringLiteral(" Einstellung:  Spanne messen bei %1 Geschwindigkeit.").arg(word)
+                : QStringLiteral(" Einstellung:  %1 Farben merken bei %2 Geschwindigkeit.")
+                      .arg(length)
+                      .arg(word);
         QCOMPARE(w.Label1->text(), status);
         QCOMPARE(w.statusline, status);
         if (!f.platform.prompts.isEmpty()) {

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QTimeZone>
 
 #include <deque>
 #include <functional>
@@ -32,6 +33,9 @@ public:
     std::deque<QString> inputs;
     std::deque<float> randoms;
     QString directory;
+    QString dataFolder;
+    // The clock stands still unless a test moves it.
+    QDateTime clock = QDateTime(QDate(2026, 12, 9), QTime(15, 44), QTimeZone(3600));
 
     std::optional<SoundTrouble> soundRefused;
     // Where set, sound is asked of it as well, and its answers count.
@@ -51,6 +55,8 @@ public:
     void seedRandom() override { ++seeds; }
     float nextRandom() override;
     QString programDirectory() override { return directory; }
+    QString dataDirectory() override { return dataFolder; }
+    QDateTime now() override { return clock; }
     void endProgram() override { ended = true; }
     void openSound(std::function<void(SoundTrouble)> trouble) override;
     void playSound(Sound sound, int colour) override;

@@ -16,15 +16,22 @@ struct FormFixture {
     FormFixture()
     {
         platform.directory = dir.path();
+        platform.dataFolder = dir.filePath(QStringLiteral("data/graue-zellen"));
         form = std::make_unique<Form1>(platform);
     }
     QString scorePath() const { return dir.filePath(QStringLiteral("best.lst")); }
+    QString historyPath() const { return platform.dataFolder + QStringLiteral("/spanne.txt"); }
 
     // Presents the colours through the tick handlers until the colour buttons appear.
     void present(const QList<int>& colours)
     {
         platform.randoms = randomsFor(colours);
         form->Command1_Click();
+        flash();
+    }
+    // Ticks a presentation under way to its end.
+    void flash()
+    {
         while (form->Timer1->isActive() || form->Timer2->isActive()) {
             if (form->Timer1->isActive())
                 form->Timer1_Timer();
