@@ -28,25 +28,6 @@ namespace
 
 constexpr qint64 MiB = 1024 * 1024;
 
-struct Figure {
-    double ms;
-    double peakMB; // above the memory in use before
-};
-
-// Runs the work once and reports its time and how far the peak memory rose above the memory in
-// use before it (the kernel's high-water mark, reset first).
-Figure measure(const std::function<void()>& work)
-{
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-    const long idle = statusKiB("/proc/self/status", "VmRSS:");
-    QElapsedTimer clock;
-    clock.start();
-    work();
-    const double ms = double(clock.nsecsElapsed()) / 1e6;
-    return {ms, double(statusKiB("/proc/self/status", "VmHWM:") - idle) / 1024.0};
-}
-
 void writeFile(const QString& path, const QByteArray& line, qint64 bytes)
 {
     QFile file(path);

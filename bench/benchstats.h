@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QtGlobal>
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <malloc.h>
 #include <string>
 #include <vector>
 
@@ -44,4 +47,23 @@ inline long statusKiB(const std::string& statusFile, const std::string& key)
         }
     }
     return -1;
+}
+
+struct Figure {
+    double ms;
+    double peakMB; // above the memory in use before
+};
+
+// Runs the work once and reports its time and how far the peak memory rose above the memory in
+// use before it (the kernel's high-water mark, reset first).
+inline Figure measure(const std::function<void()>& work)
+{
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const long idle = statusKiB("/proc/self/status", "VmRSS:");
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    return {ms, double(statusKiB("/proc/self/status", "VmHWM:") - idle) / 1024.0};
 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <sys/stat.h>
 
@@ -253,9 +254,11 @@ Course readCourse(const std::string& path, std::size_t most)
             got += read;
         }
         auto end = std::size_t(n);
-        for (auto i = std::size_t(n); i-- > 0 && !course.more;) {
-            if (chunk[i] != '\n')
-                continue;
+        while (!course.more) {
+            const void* found = ::memrchr(chunk.get(), '\n', end);
+            if (!found)
+                break;
+            const auto i = std::size_t(static_cast<const char*>(found) - chunk.get());
             if (carry.empty())
                 take(std::string_view(chunk.get() + i + 1, end - i - 1));
             else

@@ -91,6 +91,30 @@ private slots:
             f.form->Command7->click();
         QCOMPARE(announced, expected);
     }
+
+    // A span test: the line between two trials, and the result with its figures.
+    void spanTest()
+    {
+        FormFixture f;
+        Form1& w = *f.form;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.spanne->trigger();
+        announced.clear();
+        w.Command1->click();
+        for (int trial = 0; trial < 2; ++trial) {
+            if (trial > 0)
+                w.Timer3_Timer();
+            f.platform.randoms = randomsFor({1, 1, 1});
+            f.flash();
+            f.answer({2});
+        }
+        QVERIFY(announced.contains(
+            QStringLiteral("polite Leider falsch. Noch ein Versuch mit 3 Farben.")));
+        QCOMPARE(announced.last(),
+                 QStringLiteral("polite Ihre Gedächtnisspanne: weniger als 3 Farben bei mittlerer "
+                                "Geschwindigkeit. Ihr erster Test bei dieser Geschwindigkeit."));
+    }
 };
 
 GZ_TEST_MAIN(AnnounceTest)
