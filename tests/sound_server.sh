@@ -71,6 +71,10 @@ pulse.properties.rules = [
       actions = { update-props = { pulse.min.quantum = $quantum/48000 } } }
 ]
 EOF
+    # No Bluetooth for a null sink: WirePlumber 0.4 would watch logind's seats for it and stop
+    # where there are none, as in a chroot (0.5 leaves logind off by default).
+    mkdir -p "$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d"
+    echo 'bluez_monitor.enabled = false' >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d/80-gz.lua"
     # WirePlumber wants a session bus; a private one, gone with the server.
     dbus-daemon --session --address="unix:path=$XDG_RUNTIME_DIR/bus" --nofork --nopidfile &
     children+=($!)
